@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Renders the main window into docs/screenshot.png.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+cmake -S . -B build -G Ninja >/dev/null
+cmake --build build --target parlowen_screenshot
+build/scripts/screenshot/parlowen_screenshot docs/screenshot.png
+echo "wrote docs/screenshot.png"

@@ -1,0 +1,10 @@
+#include "schedulerapp.h"
+
+#include "schedulerdlg.h"
+
+bool CSchedulerApp::InitInstance()
+{
+    CSchedulerDlg dlg;
+    dlg.exec();
+    return false;
+}

@@ -1,0 +1,123 @@
+#pragma once
+
+#include <QDateTime>
+#include <QDialog>
+#include <QIcon>
+#include <QString>
+
+#include <memory>
+
+class CEventListCtrl;
+class EventTable;
+class QCheckBox;
+class QDateTimeEdit;
+class QFrame;
+class QLineEdit;
+class QMenu;
+class QMenuBar;
+class QToolBar;
+
+namespace Ui {
+class CSchedulerDlg;
+}
+
+// The main window: a resizable dialog with the menu bar, the toolbar, the
+// event list and the controls for the pause and the play window. Its handlers
+// read the controls and hand the work to the schedule, editor and file code.
+class CSchedulerDlg : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit CSchedulerDlg(QWidget *parent = nullptr);
+    ~CSchedulerDlg() override;
+
+    // Distance of the event list from the client area's edges.
+    static constexpr int ListLeft = 130;
+    static constexpr int ListTop = 50;
+    static constexpr int ListRightMargin = 10;
+    static constexpr int ListBottomMargin = 5;
+    static constexpr QSize MinimumOuterSize{600, 370};
+    static constexpr int RebarWidth = 950;
+
+    // Runs the handler mapped to a menu or toolbar command id.
+    void OnCommand(int id);
+    // Runs a command of the window menu.
+    void OnSysCommand(int id);
+
+    // Closing, About and Help.
+    void OnOK();
+    void OnFileExit();
+    void OnAppAbout();
+    void OnHelp();
+
+    // The schedule's count-down, Start and Stop.
+
+    // Event commands.
+
+    // File commands.
+
+    // The toolbar's Start and Stop buttons are the only ones whose state
+    // changes; the menu items stay enabled.
+    void EnableToolbarButton(int id, bool enable);
+    bool IsToolbarButtonEnabled(int id) const;
+
+    CEventListCtrl *eventList() const { return m_listEvents; }
+    EventTable *eventTable() const { return m_events; }
+    QMenuBar *menuBar() const { return m_pMenu; }
+    QToolBar *toolbar() const { return m_hWndToolbar; }
+    QMenu *windowMenu() const { return m_pSystemMenu; }
+    QWidget *clientArea() const;
+
+    int isModified() const { return m_bModified; }
+
+public slots:
+    void reject() override;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void OnCreate();
+    void CreateRebar();
+    QToolBar *CreateToolbar(QWidget *rebar);
+    void OnInitDialog();
+    bool DoDataExchange(bool saveAndValidate);
+    void CreateMenuBar();
+    void CreateWindowMenu();
+    void OnSize();
+    void OnGetMinMaxInfo();
+    bool OnClose();
+    void OnDestroy();
+    bool RunExternalAbout();
+
+    std::unique_ptr<Ui::CSchedulerDlg> m_ui;
+
+    QMenuBar *m_pMenu = nullptr;
+    QMenu *m_pSystemMenu = nullptr;
+    int m_bModified = 0;
+    bool m_bInTimer = false;
+    QString m_strSchedulePath;
+    QFrame *m_hWndRebar = nullptr;
+    QToolBar *m_hWndToolbar = nullptr;
+
+    // Controls bound by the data exchange.
+    QCheckBox *m_btnPlayBetween = nullptr;
+    QLineEdit *m_editPause = nullptr;
+    QDateTimeEdit *m_dtpTo = nullptr;
+    QDateTimeEdit *m_dtpFrom = nullptr;
+    CEventListCtrl *m_listEvents = nullptr;
+    EventTable *m_events = nullptr;
+
+    // Values exchanged with the controls.
+    int m_nPause = 0;
+    int m_bPlayBetween = 0;
+    QDateTime m_timeFrom;
+    QDateTime m_timeTo;
+
+    QIcon m_hIcon;
+};

@@ -1,0 +1,310 @@
+#include "commandids.h"
+#include "eventlistctrl.h"
+#include "help.h"
+#include "modalanswer.h"
+#include "programdirectory.h"
+#include "schedulerdlg.h"
+#include "testmain.h"
+
+#include <QCheckBox>
+#include <QDateTimeEdit>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QToolBar>
+#include <QToolButton>
+
+namespace {
+
+QAction *menuAction(CSchedulerDlg &dlg, int id)
+{
+    QList<QMenuBar *> bars{dlg.menuBar()};
+    if (auto *corner = qobject_cast<QMenuBar *>(dlg.menuBar()->cornerWidget(Qt::TopRightCorner)))
+        bars << corner;
+    for (QMenuBar *bar : bars)
+        for (QAction *top : bar->actions())
+            for (QAction *item : top->menu()->actions())
+                if (item->data().toInt() == id)
+                    return item;
+    return nullptr;
+}
+
+QToolButton *toolButton(CSchedulerDlg &dlg, int id)
+{
+    for (QAction *action : dlg.toolbar()->actions())
+        if (action->data().toInt() == id)
+            return qobject_cast<QToolButton *>(dlg.toolbar()->widgetForAction(action));
+    return nullptr;
+}
+
+} // namespace
+
+class TestSchedulerDlg : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        QVERIFY(m_programDir.isValid());
+        for (const QString &name : QDir(m_programDir.path()).entryList(QDir::Files))
+            QVERIFY(QFile::remove(m_programDir.filePath(name)));
+        SetProgramDirectoryForTesting(m_programDir.path());
+    }
+
+    void startsWithTheTemplateState()
+    {
+        const QDateTime before = QDateTime::currentDateTime().addSecs(-1);
+        CSchedulerDlg dlg;
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+
+        QCOMPARE(dlg.windowTitle(), QStringLiteral("Morvane (version 0.02)"));
+        QCOMPARE(dlg.findChild<QLineEdit *>("editPause")->text(), QStringLiteral("0"));
+        QVERIFY(!dlg.findChild<QCheckBox *>("checkPlayBetween")->isChecked());
+        for (const char *name : {"dtpFrom", "dtpTo"}) {
+            const auto *picker = dlg.findChild<QDateTimeEdit *>(name);
+            QVERIFY(picker->dateTime() >= before);
+            QVERIFY(picker->dateTime() <= QDateTime::currentDateTime());
+            QCOMPARE(picker->displayedSections(), QDateTimeEdit::HourSection
+                                                      | QDateTimeEdit::MinuteSection
+                                                      | QDateTimeEdit::SecondSection);
+        }
+        QVERIFY(dlg.IsToolbarButtonEnabled(CommandId::ScheduleStart));
+        QVERIFY(!dlg.IsToolbarButtonEnabled(CommandId::ScheduleStop));
+
+        QStringList menus;
+        for (QAction *a : dlg.menuBar()->actions())
+            menus << a->text();
+        auto *corner = qobject_cast<QMenuBar *>(dlg.menuBar()->cornerWidget(Qt::TopRightCorner));
+        QVERIFY(corner);
+        for (QAction *a : corner->actions())
+            menus << a->text();
+        QCOMPARE(menus, (QStringList{"&File", "Event", "Parlo", "Help"}));
+        // Menu items are never greyed, not even Stop while stopped.
+        QVERIFY(menuAction(dlg, CommandId::ScheduleStop)->isEnabled());
+
+        CEventListCtrl *list = dlg.eventList();
+        QCOMPARE(list->highlightMode(), int(CEventListCtrl::HighlightColumns));
+        QCOMPARE(list->palette().color(QPalette::Base), QColor(Qt::white));
+        for (int c = 0; c < 6; ++c)
+            QCOMPARE(list->columnWidth(c), 100);
+        QCOMPARE(list->model()->headerData(5, Qt::Horizontal).toString(), QStringLiteral("Length"));
+    }
+
+    void toolbarHoldsTheButtonsInOrder()
+    {
+        CSchedulerDlg dlg;
+        QList<int> ids;
+        for (QAction *action : dlg.toolbar()->actions()) {
+            ids << (action->isSeparator() ? 0 : action->data().toInt());
+            QVERIFY(action->text().isEmpty());
+            QVERIFY(action->toolTip().isEmpty());
+        }
+        namespace C = CommandId;
+        QCOMPARE(ids, (QList<int>{C::FileNew, C::FileOpen, C::FileSave, 0, C::EventAdd,
+                                  C::EventDelete, 0, C::ScheduleStart, C::ScheduleStop, 0, C::Help}));
+        QCOMPARE(dlg.toolbar()->iconSize(), QSize(28, 28));
+        QCOMPARE(dlg.toolbar()->parentWidget()->geometry(), QRect(0, 0, 950, 40));
+    }
+
+    void listFollowsTheClientArea_data()
+    {
+        QTest::addColumn<QSize>("client");
+        QTest::addColumn<QRect>("list");
+        QTest::newRow("800 x 500") << QSize(800, 500) << QRect(130, 50, 660, 445);
+        QTest::newRow("wide") << QSize(1400, 700) << QRect(130, 50, 1260, 645);
+        QTest::newRow("smaller than the margins") << QSize(100, 40) << QRect(130, 50, 0, 0);
+    }
+
+    void listFollowsTheClientArea()
+    {
+        QFETCH(QSize, client);
+        QFETCH(QRect, list);
+        CSchedulerDlg dlg;
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        dlg.setMinimumSize(0, 0);
+        const int menuHeight = dlg.height() - dlg.clientArea()->height();
+        dlg.resize(client.width(), client.height() + menuHeight);
+        QTRY_COMPARE(dlg.clientArea()->size(), client);
+        QCOMPARE(dlg.eventList()->geometry(), list);
+        // The toolbar strip keeps its width whatever the window's.
+        QCOMPARE(dlg.toolbar()->parentWidget()->width(), 950);
+    }
+
+    void cannotBeMadeSmallerThanTheMinimum()
+    {
+        CSchedulerDlg dlg;
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        dlg.resize(100, 100);
+        QTRY_COMPARE(dlg.frameGeometry().size(), QSize(600, 370));
+    }
+
+    void enterValidatesThePause_data()
+    {
+        QTest::addColumn<QString>("pause");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("empty") << "" << "Please enter an integer.";
+        QTest::newRow("too large") << "100" << "Please enter an integer between 0 and 99.";
+        QTest::newRow("largest") << "99" << "";
+        QTest::newRow("five") << "5" << "";
+    }
+
+    void enterValidatesThePause()
+    {
+        QFETCH(QString, pause);
+        QFETCH(QString, message);
+        CSchedulerDlg dlg;
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        auto *edit = dlg.findChild<QLineEdit *>("editPause");
+        edit->setText(pause);
+        dlg.eventList()->setFocus();
+
+        QString text, caption;
+        auto answer = ModalAnswer::messageBox(QMessageBox::Ok, &text, &caption);
+        QTest::keyClick(&dlg, Qt::Key_Return);
+        if (message.isEmpty()) {
+            QVERIFY(!dlg.isVisible());
+            QCOMPARE(dlg.result(), int(IdOk));
+            QVERIFY(!answer.seen());
+        } else {
+            QTRY_VERIFY(answer.seen());
+            QCOMPARE(text, message);
+            QCOMPARE(caption, QStringLiteral("parlowen"));
+            QVERIFY(dlg.isVisible());
+            QTRY_COMPARE(dlg.focusWidget(), edit);
+        }
+    }
+
+    void waysOfClosing_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<int>("result");
+        QTest::newRow("File > Exit") << "exit" << int(IdOk);
+        QTest::newRow("Escape") << "escape" << int(IdCancel);
+        QTest::newRow("close box") << "close" << int(IdCancel);
+        QTest::newRow("window menu Close") << "sysclose" << int(IdCancel);
+    }
+
+    void waysOfClosing()
+    {
+        QFETCH(QString, how);
+        QFETCH(int, result);
+        CSchedulerDlg dlg;
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        if (how == "exit")
+            menuAction(dlg, CommandId::FileExit)->trigger();
+        else if (how == "escape")
+            QTest::keyClick(&dlg, Qt::Key_Escape);
+        else if (how == "close")
+            dlg.close();
+        else
+            dlg.OnSysCommand(SysCommand::Close);
+        QVERIFY(!dlg.isVisible());
+        QCOMPARE(dlg.result(), result);
+    }
+
+    void menuAboutShowsTheInternalBox()
+    {
+        writeExternalAbout();
+        CSchedulerDlg dlg;
+        QString title;
+        ModalAnswer answer([&](QWidget *w) {
+            title = w->windowTitle();
+            static_cast<QDialog *>(w)->accept();
+        });
+        menuAction(dlg, CommandId::AppAbout)->trigger();
+        QVERIFY(answer.seen());
+        QCOMPARE(title, QStringLiteral("About Parlowen"));
+        // The menu command never tries the external program.
+        QTest::qWait(100);
+        QVERIFY(!QFile::exists(m_programDir.filePath("about-ran")));
+    }
+
+    void windowMenuAboutPrefersTheExternalProgram()
+    {
+        writeExternalAbout();
+        CSchedulerDlg dlg;
+        const QList<QAction *> items = dlg.windowMenu()->actions();
+        QCOMPARE(items.last()->text(), QStringLiteral("&About Parlowen..."));
+        QVERIFY(items.at(items.size() - 2)->isSeparator());
+
+        ModalAnswer answer([](QWidget *w) { static_cast<QDialog *>(w)->accept(); }, 300);
+        items.last()->trigger();
+        QTRY_VERIFY(QFile::exists(m_programDir.filePath("about-ran")));
+        QTest::qWait(350);
+        QVERIFY(!answer.seen());
+    }
+
+    void windowMenuAboutFallsBackToTheInternalBox()
+    {
+        CSchedulerDlg dlg;
+        QString title;
+        ModalAnswer answer([&](QWidget *w) {
+            title = w->windowTitle();
+            static_cast<QDialog *>(w)->accept();
+        });
+        dlg.OnSysCommand(SysCommand::About);
+        QVERIFY(answer.seen());
+        QCOMPARE(title, QStringLiteral("About Parlowen"));
+    }
+
+    void helpOpensTheHelpWindowFromMenuAndToolbar_data()
+    {
+        QTest::addColumn<bool>("fromToolbar");
+        QTest::newRow("menu") << false;
+        QTest::newRow("toolbar") << true;
+    }
+
+    void helpOpensTheHelpWindowFromMenuAndToolbar()
+    {
+        QFETCH(bool, fromToolbar);
+        QFile help(m_programDir.filePath("parlowen.html"));
+        QVERIFY(help.open(QIODevice::WriteOnly));
+        help.write("<html><body><h1>Parlowen Help</h1></body></html>");
+        help.close();
+        {
+            CSchedulerDlg dlg;
+            dlg.show();
+            if (fromToolbar)
+                QTest::mouseClick(toolButton(dlg, CommandId::Help), Qt::LeftButton);
+            else
+                menuAction(dlg, CommandId::Help)->trigger();
+            QTRY_VERIFY(Help::IsShown());
+        }
+        // The main window takes its help window with it.
+        QTRY_VERIFY(!Help::IsShown());
+    }
+
+    void missingHelpFileIsReported()
+    {
+        CSchedulerDlg dlg;
+        QString text;
+        auto answer = ModalAnswer::messageBox(QMessageBox::Ok, &text);
+        dlg.OnHelp();
+        QVERIFY(answer.seen());
+        QCOMPARE(text, QStringLiteral("Failed to launch help."));
+        QVERIFY(!Help::IsShown());
+    }
+
+private:
+    // A stand-in for the external About program that leaves a mark.
+    void writeExternalAbout()
+    {
+        QFile script(m_programDir.filePath("AboutKQ"));
+        QVERIFY(script.open(QIODevice::WriteOnly));
+        script.write(QStringLiteral("#!/bin/sh\ntouch '%1'\n").arg(m_programDir.filePath("about-ran")).toUtf8());
+        script.close();
+        script.setPermissions(script.permissions() | QFileDevice::ExeOwner);
+    }
+
+    QTemporaryDir m_programDir;
+};
+
+PARLOWEN_TEST_MAIN(TestSchedulerDlg)
+#include "tst_schedulerdlg.moc"
