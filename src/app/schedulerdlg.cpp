@@ -279,9 +279,10 @@ void CSchedulerDlg::OnInitDialog()
         picker->setCurrentSection(QDateTimeEdit::HourSection);
     }
 
+    // The layout's size is the client area's; the menu bar comes on top.
+    const QSize clientSize = size();
     CreateMenuBar();
-    // The template gives the client area's size; the menu bar comes on top.
-    resize(m_ui->clientArea->width(), m_ui->clientArea->height() + m_pMenu->sizeHint().height());
+    resize(clientSize.width(), clientSize.height() + m_pMenu->sizeHint().height());
     if (QScreen *screen = this->screen())
         move(screen->availableGeometry().center() - rect().center());
 

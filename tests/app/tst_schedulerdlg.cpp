@@ -61,6 +61,9 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));
 
         QCOMPARE(dlg.windowTitle(), QStringLiteral("Morvane (version 0.02)"));
+        // The template's 416 x 199 dialog units, below the menu bar.
+        QCOMPARE(dlg.clientArea()->width(), 624);
+        QVERIFY(dlg.clientArea()->height() >= 323);
         QCOMPARE(dlg.findChild<QLineEdit *>("editPause")->text(), QStringLiteral("0"));
         QVERIFY(!dlg.findChild<QCheckBox *>("checkPlayBetween")->isChecked());
         for (const char *name : {"dtpFrom", "dtpTo"}) {
