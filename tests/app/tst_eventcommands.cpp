@@ -2,8 +2,10 @@
 #include "eventdlg.h"
 #include "eventlistctrl.h"
 #include "eventtable.h"
+#include "help.h"
 #include "modalanswer.h"
 #include "profile.h"
+#include "programdirectory.h"
 #include "schedulerdlg.h"
 #include "testmain.h"
 
@@ -11,6 +13,8 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTextBrowser>
 #include <QToolBar>
 
 namespace {
@@ -331,6 +335,38 @@ private slots:
         w.menu(CommandId::EventDisable);
         // So closing the window has nothing to ask about.
         QCOMPARE(w.dlg.isModified(), 0);
+    }
+
+    void helpStaysUsableWhileTheEditorIsOpen()
+    {
+        QTemporaryDir programDir;
+        QVERIFY(programDir.isValid());
+        QFile file(programDir.filePath("parlowen.html"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("<html><body><h1>Parlowen Help</h1><p>Events</p></body></html>");
+        file.close();
+        SetProgramDirectoryForTesting(programDir.path());
+
+        Window w;
+        QVERIFY(QTest::qWaitForWindowExposed(&w.dlg));
+        bool selected = false;
+        EditorAnswer editor([&](CEventDlg &e) {
+            QTest::mouseClick(e.findChild<QPushButton *>("buttonHelp"), Qt::LeftButton);
+            QTextBrowser *help = nullptr;
+            for (QWidget *top : QApplication::topLevelWidgets())
+                if (auto *browser = qobject_cast<QTextBrowser *>(top); browser && browser->isVisible())
+                    help = browser;
+            QVERIFY(help);
+            // Input to a window that a modal dialog blocks is dropped on
+            // its way in; this key press takes that way.
+            help->activateWindow();
+            QTest::keyClick(help->windowHandle(), Qt::Key_A, Qt::ControlModifier);
+            selected = help->textCursor().hasSelection();
+        }, "buttonCancel");
+        w.menu(CommandId::EventAdd);
+        QVERIFY(editor.answer.seen());
+        QVERIFY(selected);
+        Help::Quit();
     }
 };
 
