@@ -11,6 +11,11 @@
 #include "help.h"
 #include "programdirectory.h"
 
+// Event commands.
+#include "eventdlg.h"
+#include "eventfields.h"
+#include "profile.h"
+
 #include <QCloseEvent>
 #include <QDateTimeEdit>
 #include <QFileInfo>
@@ -37,6 +42,11 @@ const CommandMap<CSchedulerDlg> &commandMap()
         // The schedule.
 
         // Event commands.
+        {CommandId::EventAdd, [](CSchedulerDlg &d) { d.OnEventAdd(); }},
+        {CommandId::EventModify, [](CSchedulerDlg &d) { d.OnEventModify(); }},
+        {CommandId::EventDelete, [](CSchedulerDlg &d) { d.OnEventDelete(); }},
+        {CommandId::EventDisable, [](CSchedulerDlg &d) { d.OnEventDisable(); }},
+        {CommandId::EventEnable, [](CSchedulerDlg &d) { d.OnEventEnable(); }},
 
         // File commands.
     };
@@ -112,6 +122,8 @@ CSchedulerDlg::CSchedulerDlg(QWidget *parent)
     m_listEvents = m_ui->listEvents;
     m_events = new EventTable(this);
     m_listEvents->setModel(m_events);
+    connect(m_listEvents, &CEventListCtrl::doubleClickedList, this, &CSchedulerDlg::OnListDblClk);
+    connect(m_listEvents, &CEventListCtrl::keyDown, this, &CSchedulerDlg::OnListKeyDown);
 
     m_editPause->setValidator(
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), m_editPause));
@@ -367,6 +379,90 @@ void CSchedulerDlg::OnAppAbout()
 void CSchedulerDlg::OnHelp()
 {
     Help::ShowContents(this);
+}
+
+// Event commands.
+
+void CSchedulerDlg::OnEventAdd()
+{
+    CEventDlg editor(this);
+    editor.setFields(NewEventFields(Profile::ReadString(
+        QStringLiteral("Last"), QStringLiteral("FileName"), QStringLiteral("Default.wav"))));
+    if (editor.exec() != IdOk)
+        return;
+    m_bModified = 1;
+    m_events->insertAtTop(QList<EventRow>{EventRow{EventCells(editor.fields())}});
+}
+
+void CSchedulerDlg::OnEventModify()
+{
+    // Without a focused row there is nothing to modify, so no editor opens.
+    const int row = m_listEvents->focusedRow();
+    if (row < 0 || row >= m_events->rowCount())
+        return;
+    CEventDlg editor(this);
+    editor.m_strCaption = QStringLiteral("Modify Event");
+    editor.setFields(EventFieldsFromRow(m_events->row(row)));
+    if (editor.exec() != IdOk)
+        return;
+    m_bModified = 1;
+    // Written over whatever the row holds now: "Start in" goes back to the
+    // full interval.
+    const auto cells = EventCells(editor.fields());
+    for (int column = 0; column < EventTable::ColumnCount; ++column)
+        m_events->setText(row, column, cells[column]);
+}
+
+void CSchedulerDlg::OnEventDelete()
+{
+    // From the last row up, so the rows still to visit keep their indexes.
+    const QList<int> rows = m_listEvents->selectedRows();
+    for (auto it = rows.crbegin(); it != rows.crend(); ++it) {
+        m_events->removeRow(*it);
+        m_bModified = 1;
+    }
+    m_listEvents->viewport()->update();
+}
+
+void CSchedulerDlg::OnEventDisable()
+{
+    const int row = m_listEvents->focusedRow();
+    if (row >= 0)
+        m_events->setImageIndex(row, EventTable::DisabledImage);
+}
+
+void CSchedulerDlg::OnEventEnable()
+{
+    const int row = m_listEvents->focusedRow();
+    if (row >= 0)
+        m_events->setImageIndex(row, EventTable::EnabledImage);
+}
+
+void CSchedulerDlg::ToggleFocusedEvent()
+{
+    const int row = m_listEvents->focusedRow();
+    if (row < 0)
+        return;
+    m_events->setImageIndex(row, m_events->isEnabled(row) ? EventTable::DisabledImage
+                                                          : EventTable::EnabledImage);
+    m_bModified = 1;
+}
+
+void CSchedulerDlg::OnListDblClk()
+{
+    // Left of x = 23 lies the row's enabled/disabled image.
+    if (m_listEvents->m_ptLastMouse.x() < 23)
+        ToggleFocusedEvent();
+    else
+        OnEventModify();
+}
+
+void CSchedulerDlg::OnListKeyDown(int key)
+{
+    if (key == Qt::Key_Delete)
+        OnEventDelete();
+    else if (key == Qt::Key_Insert)
+        OnEventAdd();
 }
 
 void CSchedulerDlg::reject()

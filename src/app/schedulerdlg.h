@@ -54,6 +54,13 @@ public:
     // The schedule's count-down, Start and Stop.
 
     // Event commands.
+    void OnEventAdd();
+    void OnEventModify();
+    void OnEventDelete();
+    void OnEventDisable();
+    void OnEventEnable();
+    void OnListDblClk();
+    void OnListKeyDown(int key);
 
     // File commands.
 
@@ -94,6 +101,9 @@ private:
     bool OnClose();
     void OnDestroy();
     bool RunExternalAbout();
+
+    // Event commands.
+    void ToggleFocusedEvent();
 
     std::unique_ptr<Ui::CSchedulerDlg> m_ui;
 

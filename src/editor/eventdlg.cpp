@@ -1,0 +1,262 @@
+#include "eventdlg.h"
+#include "ui_eventdlg.h"
+
+#include "commandids.h"
+#include "help.h"
+#include "messagebox.h"
+#include "repetitionmath.h"
+#include "timetext.h"
+#include "updowncontrol.h"
+
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QRegularExpressionValidator>
+
+namespace {
+void writeText(QLineEdit *edit, const QString &text)
+{
+    // Leaves an unchanged edit alone, so its cursor does not jump while the
+    // user types into it and the other repetition value is recomputed.
+    if (edit->text() != text)
+        edit->setText(text);
+}
+} // namespace
+
+CEventDlg::CEventDlg(QWidget *parent)
+    : QDialog(parent)
+    , m_strCaption(QStringLiteral("Add Event"))
+    , m_ui(std::make_unique<Ui::CEventDlg>())
+{
+    m_ui->setupUi(this);
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                   | Qt::WindowCloseButtonHint);
+    setFixedSize(size());
+    // Blocks the main window only: the help window, a top-level window of
+    // its own, stays usable while an event is edited.
+    setWindowModality(Qt::WindowModal);
+
+    m_btnStop = m_ui->buttonStop;
+    m_btnRecord = m_ui->buttonRecord;
+    m_btnPlay = m_ui->buttonPlay;
+    m_spinRepCount = m_ui->spinRepCount;
+    m_spinRepSec = m_ui->spinRepSec;
+    m_spinRepMin = m_ui->spinRepMin;
+    m_spinRepHour = m_ui->spinRepHour;
+    m_spinIntervalSec = m_ui->spinIntervalSec;
+    m_spinIntervalMin = m_ui->spinIntervalMin;
+    m_spinIntervalHour = m_ui->spinIntervalHour;
+    m_radioCount = m_ui->radioCount;
+    m_radioLength = m_ui->radioLength;
+
+    const QRegularExpression digits(QStringLiteral("[0-9]*"));
+    for (QLineEdit *edit : {m_ui->editIntervalHour, m_ui->editIntervalMin, m_ui->editIntervalSec,
+                            m_ui->editRepHour, m_ui->editRepMin, m_ui->editRepSec, m_ui->editRepCount})
+        edit->setValidator(new QRegularExpressionValidator(digits, edit));
+
+    // Only the user's changes recompute: typing, or a step of an up-down.
+    for (QLineEdit *edit : {m_ui->editRepHour, m_ui->editRepMin, m_ui->editRepSec})
+        connect(edit, &QLineEdit::textEdited, this, &CEventDlg::OnChangeRepLength);
+    for (UpDownControl *spin : {m_spinRepHour, m_spinRepMin, m_spinRepSec})
+        connect(spin, &UpDownControl::buddyEdited, this, &CEventDlg::OnChangeRepLength);
+    connect(m_ui->editRepCount, &QLineEdit::textEdited, this, &CEventDlg::OnChangeRepCount);
+    connect(m_spinRepCount, &UpDownControl::buddyEdited, this, &CEventDlg::OnChangeRepCount);
+
+    connect(m_ui->buttonOpenNew, &QPushButton::clicked, this, &CEventDlg::OnOpenNew);
+    connect(m_radioCount, &QRadioButton::clicked, this, &CEventDlg::OnRadioCount);
+    connect(m_radioLength, &QRadioButton::clicked, this, &CEventDlg::OnRadioLength);
+    connect(m_ui->buttonOk, &QPushButton::clicked, this, &CEventDlg::OnOK);
+    connect(m_ui->buttonCancel, &QPushButton::clicked, this, &CEventDlg::OnCancel);
+    connect(m_ui->buttonHelp, &QPushButton::clicked, this, &CEventDlg::OnHelp);
+}
+
+CEventDlg::~CEventDlg() = default;
+
+EventFields CEventDlg::fields() const
+{
+    EventFields f;
+    f.eventName = m_strEventName;
+    f.waveFile = m_strWaveFile;
+    f.repCount = m_strRepCount;
+    f.intervalHour = m_strIntervalHour;
+    f.intervalMin = m_strIntervalMin;
+    f.intervalSec = m_strIntervalSec;
+    f.repHour = m_strRepHour;
+    f.repMin = m_strRepMin;
+    f.repSec = m_strRepSec;
+    f.countMode = m_bCountMode;
+    return f;
+}
+
+void CEventDlg::setFields(const EventFields &f)
+{
+    m_strEventName = f.eventName;
+    m_strWaveFile = f.waveFile;
+    m_strRepCount = f.repCount;
+    m_strIntervalHour = f.intervalHour;
+    m_strIntervalMin = f.intervalMin;
+    m_strIntervalSec = f.intervalSec;
+    m_strRepHour = f.repHour;
+    m_strRepMin = f.repMin;
+    m_strRepSec = f.repSec;
+    m_bCountMode = f.countMode;
+}
+
+void CEventDlg::UpdateData(bool saveAndValidate)
+{
+    DoDataExchange(saveAndValidate);
+}
+
+void CEventDlg::DoDataExchange(bool saveAndValidate)
+{
+    const std::pair<QLineEdit *, QString *> edits[] = {
+        {m_ui->editEventName, &m_strEventName},     {m_ui->editWaveFile, &m_strWaveFile},
+        {m_ui->editRepCount, &m_strRepCount},       {m_ui->editIntervalHour, &m_strIntervalHour},
+        {m_ui->editIntervalMin, &m_strIntervalMin}, {m_ui->editIntervalSec, &m_strIntervalSec},
+        {m_ui->editRepHour, &m_strRepHour},         {m_ui->editRepMin, &m_strRepMin},
+        {m_ui->editRepSec, &m_strRepSec},
+    };
+    const std::pair<QLabel *, QString *> statics[] = {
+        {m_ui->labelCurrent, &m_strCurrent},
+        {m_ui->labelLength, &m_strLength},
+    };
+    if (saveAndValidate) {
+        for (const auto &[edit, member] : edits)
+            *member = edit->text();
+        for (const auto &[label, member] : statics)
+            *member = label->text();
+    } else {
+        for (const auto &[edit, member] : edits)
+            writeText(edit, *member);
+        for (const auto &[label, member] : statics)
+            label->setText(*member);
+    }
+}
+
+void CEventDlg::OnInitDialog()
+{
+    UpdateData(false);
+    setWindowTitle(m_strCaption);
+
+    m_spinIntervalSec->setRange(0, 59);
+    m_spinIntervalMin->setRange(0, 59);
+    m_spinIntervalHour->setRange(0, 23);
+    m_spinRepSec->setRange(0, 59);
+    m_spinRepMin->setRange(0, 59);
+    m_spinRepHour->setRange(0, 23);
+    m_spinRepCount->setRange(1, 9999);
+
+    (m_bCountMode ? m_radioCount : m_radioLength)->setChecked(true);
+    m_ui->editEventName->setFocus();
+}
+
+void CEventDlg::OnRadioCount()
+{
+    m_bCountMode = 1;
+}
+
+void CEventDlg::OnRadioLength()
+{
+    m_bCountMode = 0;
+}
+
+void CEventDlg::OnChangeRepLength()
+{
+    CountFromLength();
+}
+
+void CEventDlg::OnChangeRepCount()
+{
+    LengthFromCount();
+}
+
+void CEventDlg::CountFromLength()
+{
+    if (!m_bDeviceOpen)
+        return;
+    UpdateData(true);
+    m_strRepCount = QString::number(RepetitionCountForLength(
+        LeadingNumber(m_strRepHour), LeadingNumber(m_strRepMin), LeadingNumber(m_strRepSec),
+        m_dwWaveLength));
+    UpdateData(false);
+}
+
+void CEventDlg::LengthFromCount()
+{
+    if (!m_bDeviceOpen)
+        return;
+    UpdateData(true);
+    const RepetitionLength length = RepetitionLengthForCount(LeadingNumber(m_strRepCount), m_dwWaveLength);
+    m_strRepHour = QString::number(length.hours);
+    m_strRepMin = QString::number(length.minutes);
+    m_strRepSec = QString::number(length.seconds);
+    UpdateData(false);
+}
+
+void CEventDlg::OnOpenNew()
+{
+    UpdateData(true);
+    // Not the desktop's own dialog: that one may refuse a file that does
+    // not exist yet, and a new name is how a new recording is made.
+    QFileDialog dialog(this);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(QStringLiteral("wav"));
+    dialog.selectFile(QStringLiteral("*.wav"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    m_strWaveFile = dialog.selectedFiles().constFirst();
+    UpdateData(false);
+}
+
+void CEventDlg::OnOK()
+{
+    UpdateData(true);
+    // Exact comparison: a name of blanks is a name.
+    if (m_strEventName.isEmpty()) {
+        ShowMessageBox(this, QStringLiteral("You have to specify an Event Name"),
+                       QStringLiteral("Warning"));
+        return;
+    }
+    UpdateData(true);
+    done(IdOk);
+}
+
+void CEventDlg::OnCancel()
+{
+    done(IdCancel);
+}
+
+void CEventDlg::OnClose()
+{
+    OnCancel();
+}
+
+void CEventDlg::OnHelp()
+{
+    Help::ShowContents(this);
+}
+
+void CEventDlg::accept()
+{
+    OnOK();
+}
+
+void CEventDlg::reject()
+{
+    OnCancel();
+}
+
+void CEventDlg::showEvent(QShowEvent *event)
+{
+    // A window shown again after being minimised is no new start.
+    if (!event->spontaneous())
+        OnInitDialog();
+    QDialog::showEvent(event);
+}
+
+void CEventDlg::closeEvent(QCloseEvent *event)
+{
+    OnClose();
+    event->accept();
+}

@@ -1,0 +1,100 @@
+#pragma once
+
+#include "eventfields.h"
+
+#include <QDialog>
+#include <QString>
+
+#include <memory>
+
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class UpDownControl;
+
+namespace Ui {
+class CEventDlg;
+}
+
+// The event editor: the name, audio file, interval and repetitions of one
+// event. The caller fills the public members, runs the dialog and reads the
+// members back only when it ended with IdOk. The count and the length of the
+// repetitions are tied through the length of the wave: the one the user
+// changes last is recomputed into the other while the wave device is open.
+class CEventDlg : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit CEventDlg(QWidget *parent = nullptr);
+    ~CEventDlg() override;
+
+    QString m_strCaption;
+    QString m_strEventName;
+    QString m_strWaveFile;
+    QString m_strRepCount;
+    QString m_strIntervalHour;
+    QString m_strIntervalMin;
+    QString m_strIntervalSec;
+    QString m_strRepHour;
+    QString m_strRepMin;
+    QString m_strRepSec;
+    // 1: the count was entered and the length follows from it; 0: the other
+    // way round. Length is the default for a caller that sets nothing.
+    int m_bCountMode = 0;
+
+    // The public members as one event, and back.
+    EventFields fields() const;
+    void setFields(const EventFields &fields);
+
+    // true: controls into members; false: members into controls. Writing
+    // never counts as a user change, so no change handler runs for it.
+    void UpdateData(bool saveAndValidate = true);
+
+    void OnRadioCount();
+    void OnRadioLength();
+    void OnChangeRepLength();
+    void OnChangeRepCount();
+    void CountFromLength();
+    void LengthFromCount();
+    void OnOpenNew();
+    void OnOK();
+    void OnCancel();
+    void OnHelp();
+
+public slots:
+    void accept() override;
+    void reject() override;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+    // The wave device's side: its position and length texts, whether it has
+    // been opened, and the wave's length in milliseconds that ties the count
+    // to the length.
+    QString m_strCurrent;
+    QString m_strLength;
+    int m_bDeviceOpen = 0;
+    quint32 m_dwWaveLength = 0;
+
+private:
+    void OnInitDialog();
+    void DoDataExchange(bool saveAndValidate);
+    void OnClose();
+
+    std::unique_ptr<Ui::CEventDlg> m_ui;
+
+    QPushButton *m_btnStop = nullptr;
+    QPushButton *m_btnRecord = nullptr;
+    QPushButton *m_btnPlay = nullptr;
+    QRadioButton *m_radioCount = nullptr;
+    QRadioButton *m_radioLength = nullptr;
+    UpDownControl *m_spinIntervalHour = nullptr;
+    UpDownControl *m_spinIntervalMin = nullptr;
+    UpDownControl *m_spinIntervalSec = nullptr;
+    UpDownControl *m_spinRepHour = nullptr;
+    UpDownControl *m_spinRepMin = nullptr;
+    UpDownControl *m_spinRepSec = nullptr;
+    UpDownControl *m_spinRepCount = nullptr;
+};

@@ -1,0 +1,374 @@
+#include "commandids.h"
+#include "eventdlg.h"
+#include "eventlistctrl.h"
+#include "eventtable.h"
+#include "help.h"
+#include "modalanswer.h"
+#include "profile.h"
+#include "programdirectory.h"
+#include "schedulerdlg.h"
+#include "testmain.h"
+
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTextBrowser>
+#include <QToolBar>
+
+namespace {
+
+using Cells = std::array<QString, EventTable::ColumnCount>;
+
+const Cells TeaByCount{"Tea", "/w/tea.wav", "00:00:07", "00:20:00", "12*", "00:01:05"};
+
+// The main window with the given rows, top row first, shown.
+struct Window
+{
+    CSchedulerDlg dlg;
+
+    explicit Window(const QList<Cells> &rows = {})
+    {
+        QList<EventRow> table;
+        for (const Cells &cells : rows)
+            table.append(EventRow{cells});
+        dlg.eventTable()->insertAtTop(table);
+        dlg.show();
+    }
+
+    EventTable &table() const { return *dlg.eventTable(); }
+    CEventListCtrl *list() const { return dlg.eventList(); }
+    Cells cells(int row) const { return table().row(row).cells; }
+    QPoint rowPoint(int row, int x) const
+    {
+        return {x, list()->visualRect(table().index(row, 0)).center().y()};
+    }
+
+    void menu(int id)
+    {
+        for (QAction *top : dlg.menuBar()->actions())
+            if (top->text() == QStringLiteral("Event"))
+                for (QAction *item : top->menu()->actions())
+                    if (item->data().toInt() == id)
+                        return item->trigger();
+        QFAIL("no such item in the Event menu");
+    }
+
+    void toolbar(int id)
+    {
+        for (QAction *action : dlg.toolbar()->actions())
+            if (action->data().toInt() == id)
+                return QTest::mouseClick(dlg.toolbar()->widgetForAction(action), Qt::LeftButton);
+        QFAIL("no such toolbar button");
+    }
+};
+
+// Answers the event editor: `edit` works its controls, then `button` ("buttonOk",
+// "buttonCancel" or "escape") ends it. The editor's title is kept.
+struct EditorAnswer
+{
+    QString title;
+    ModalAnswer answer;
+
+    explicit EditorAnswer(std::function<void(CEventDlg &)> edit = {}, QString button = "buttonOk")
+        : answer([this, edit, button](QWidget *w) {
+            auto *editor = qobject_cast<CEventDlg *>(w);
+            if (!editor) {
+                static_cast<QDialog *>(w)->reject();
+                return;
+            }
+            title = editor->windowTitle();
+            if (edit)
+                edit(*editor);
+            if (button == "escape")
+                QTest::keyClick(editor->findChild<QLineEdit *>("editEventName"), Qt::Key_Escape);
+            else
+                QTest::mouseClick(editor->findChild<QPushButton *>(button), Qt::LeftButton);
+        })
+    {
+    }
+};
+
+// A whole double-click: QTest's own leaves the button down, which would turn
+// the next test's mouse moves into drags.
+void doubleClick(QWidget *widget, QPoint pos)
+{
+    QTest::mouseDClick(widget, Qt::LeftButton, {}, pos);
+    QTest::mouseRelease(widget, Qt::LeftButton, {}, pos);
+}
+
+void retype(CEventDlg &editor, const char *name, const QString &text)
+{
+    auto *edit = editor.findChild<QLineEdit *>(name);
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClicks(edit, text);
+}
+
+} // namespace
+
+class TestEventCommands : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        QFile::remove(Profile::FilePath());
+    }
+
+    void addWithTheEditorUnchanged_data()
+    {
+        QTest::addColumn<bool>("fromToolbar");
+        QTest::addColumn<QString>("remembered");
+        QTest::addColumn<QString>("wave");
+        QTest::newRow("menu, nothing remembered") << false << "" << "Default.wav";
+        QTest::newRow("toolbar, remembered file") << true << "/sounds/bell.wav" << "/sounds/bell.wav";
+    }
+
+    void addWithTheEditorUnchanged()
+    {
+        QFETCH(bool, fromToolbar);
+        QFETCH(QString, remembered);
+        QFETCH(QString, wave);
+        if (!remembered.isEmpty())
+            QVERIFY(Profile::WriteString("Last", "FileName", remembered));
+        Window w({TeaByCount});
+        EditorAnswer editor;
+        fromToolbar ? w.toolbar(CommandId::EventAdd) : w.menu(CommandId::EventAdd);
+        QVERIFY(editor.answer.seen());
+        QCOMPARE(editor.title, QStringLiteral("Add Event"));
+        QCOMPARE(w.table().rowCount(), 2);
+        QCOMPARE(w.cells(0), (Cells{"No_Name", wave, "01:00:00", "01:00:00", "50", "00:05:00*"}));
+        QVERIFY(w.table().isEnabled(0));
+        QCOMPARE(w.cells(1), TeaByCount);
+        QCOMPARE(w.dlg.isModified(), 1);
+    }
+
+    void addInCountMode()
+    {
+        Window w;
+        EditorAnswer editor([](CEventDlg &e) {
+            QTest::mouseClick(e.findChild<QRadioButton *>("radioCount"), Qt::LeftButton);
+            retype(e, "editRepCount", "3");
+        });
+        w.menu(CommandId::EventAdd);
+        QVERIFY(editor.answer.seen());
+        QCOMPARE(w.table().text(0, EventTable::Repetition), QStringLiteral("3*"));
+        QCOMPARE(w.table().text(0, EventTable::Length), QStringLiteral("00:05:00"));
+    }
+
+    void secondAddGoesOnTop()
+    {
+        Window w;
+        for (const QString name : {"First", "Second"}) {
+            EditorAnswer editor([name](CEventDlg &e) { retype(e, "editEventName", name); });
+            w.menu(CommandId::EventAdd);
+            QVERIFY(editor.answer.seen());
+        }
+        QCOMPARE(w.table().text(0, EventTable::EventName), QStringLiteral("Second"));
+        QCOMPARE(w.table().text(1, EventTable::EventName), QStringLiteral("First"));
+    }
+
+    void modifyReadsTheRowAndWritesItBack()
+    {
+        Window w({{"Other", "o.wav", "00:00:01", "00:00:09", "1", "00:00:02*"}, TeaByCount});
+        w.table().setImageIndex(1, EventTable::DisabledImage);
+        w.list()->setFocusedRow(1);
+        QStringList shown;
+        bool countChecked = false;
+        EditorAnswer editor([&](CEventDlg &e) {
+            for (const char *name : {"editEventName", "editWaveFile", "editIntervalHour",
+                                     "editIntervalMin", "editIntervalSec", "editRepCount",
+                                     "editRepHour", "editRepMin", "editRepSec"})
+                shown << e.findChild<QLineEdit *>(name)->text();
+            countChecked = e.findChild<QRadioButton *>("radioCount")->isChecked();
+        });
+        w.menu(CommandId::EventModify);
+        QVERIFY(editor.answer.seen());
+        QCOMPARE(editor.title, QStringLiteral("Modify Event"));
+        QCOMPARE(shown, (QStringList{"Tea", "/w/tea.wav", "00", "20", "00", "12", "00", "01", "05"}));
+        QVERIFY(countChecked);
+        // "Start in" restarts from the interval; all else is as it was.
+        Cells expected = TeaByCount;
+        expected[EventTable::StartIn] = "00:20:00";
+        QCOMPARE(w.cells(1), expected);
+        QCOMPARE(w.table().imageIndex(1), int(EventTable::DisabledImage));
+        QCOMPARE(w.cells(0)[0], QStringLiteral("Other"));
+        QCOMPARE(w.dlg.isModified(), 1);
+    }
+
+    void modifyOfALengthRowKeepsItsMode()
+    {
+        Window w({{"Nap", "n.wav", "00:10:00", "00:30:00", "120", "00:05:00*"}});
+        w.list()->setFocusedRow(0);
+        EditorAnswer editor([](CEventDlg &e) { retype(e, "editRepSec", "30"); });
+        w.menu(CommandId::EventModify);
+        QVERIFY(editor.answer.seen());
+        QCOMPARE(w.cells(0), (Cells{"Nap", "n.wav", "00:30:00", "00:30:00", "120", "00:05:30*"}));
+    }
+
+    void cancellingChangesNothing_data()
+    {
+        QTest::addColumn<int>("command");
+        QTest::addColumn<QString>("button");
+        QTest::newRow("Add, Cancel") << int(CommandId::EventAdd) << "buttonCancel";
+        QTest::newRow("Add, Escape") << int(CommandId::EventAdd) << "escape";
+        QTest::newRow("Modify, Cancel") << int(CommandId::EventModify) << "buttonCancel";
+        QTest::newRow("Modify, Escape") << int(CommandId::EventModify) << "escape";
+    }
+
+    void cancellingChangesNothing()
+    {
+        QFETCH(int, command);
+        QFETCH(QString, button);
+        Window w({TeaByCount});
+        w.list()->setFocusedRow(0);
+        EditorAnswer editor([](CEventDlg &e) { retype(e, "editEventName", "Changed"); }, button);
+        w.menu(command);
+        QVERIFY(editor.answer.seen());
+        QCOMPARE(w.table().rowCount(), 1);
+        QCOMPARE(w.cells(0), TeaByCount);
+        QCOMPARE(w.dlg.isModified(), 0);
+    }
+
+    void modifyWithoutAFocusedRowOpensNothing()
+    {
+        Window w({TeaByCount});
+        QCOMPARE(w.list()->focusedRow(), -1);
+        EditorAnswer editor;
+        w.menu(CommandId::EventModify);
+        QTest::qWait(100);
+        QVERIFY(!editor.answer.seen());
+        QCOMPARE(w.cells(0), TeaByCount);
+        QCOMPARE(w.dlg.isModified(), 0);
+    }
+
+    void deleteRemovesEverySelectedRow()
+    {
+        Window w({{"A"}, {"B"}, {"C"}, {"D"}, {"E"}});
+        QVERIFY(QTest::qWaitForWindowExposed(&w.dlg));
+        for (int row : {0, 2, 4})
+            QTest::mouseClick(w.list()->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                              w.rowPoint(row, 150));
+        QCOMPARE(w.list()->selectedRows(), (QList<int>{0, 2, 4}));
+        w.toolbar(CommandId::EventDelete);
+        QCOMPARE(w.table().rowCount(), 2);
+        QCOMPARE(w.table().text(0, 0), QStringLiteral("B"));
+        QCOMPARE(w.table().text(1, 0), QStringLiteral("D"));
+        QCOMPARE(w.dlg.isModified(), 1);
+    }
+
+    void deleteWithoutSelectionChangesNothing()
+    {
+        Window w({{"A"}, {"B"}});
+        w.list()->setFocusedRow(1);
+        w.menu(CommandId::EventDelete);
+        QCOMPARE(w.table().rowCount(), 2);
+        QCOMPARE(w.dlg.isModified(), 0);
+    }
+
+    void doubleClickTogglesOrModifies_data()
+    {
+        QTest::addColumn<int>("x");
+        QTest::addColumn<bool>("toggles");
+        QTest::newRow("on the image, x = 22") << 22 << true;
+        QTest::newRow("right of it, x = 23") << 23 << false;
+    }
+
+    void doubleClickTogglesOrModifies()
+    {
+        QFETCH(int, x);
+        QFETCH(bool, toggles);
+        Window w({{"A"}, {"B"}});
+        QVERIFY(QTest::qWaitForWindowExposed(&w.dlg));
+        EditorAnswer editor({}, "buttonCancel");
+        QTest::mouseMove(w.list()->viewport(), w.rowPoint(1, x));
+        QTRY_COMPARE(w.list()->m_ptLastMouse, w.rowPoint(1, x));
+        doubleClick(w.list()->viewport(), w.rowPoint(1, x));
+        QCOMPARE(w.list()->focusedRow(), 1);
+        if (toggles) {
+            QTest::qWait(100);
+            QVERIFY(!editor.answer.seen());
+            QCOMPARE(w.table().imageIndex(1), int(EventTable::DisabledImage));
+            QCOMPARE(w.dlg.isModified(), 1);
+            // A second double-click enables it again.
+            doubleClick(w.list()->viewport(), w.rowPoint(1, x));
+            QCOMPARE(w.table().imageIndex(1), int(EventTable::EnabledImage));
+        } else {
+            QVERIFY(editor.answer.seen());
+            QCOMPARE(editor.title, QStringLiteral("Modify Event"));
+            QVERIFY(w.table().isEnabled(1));
+            QCOMPARE(w.dlg.isModified(), 0);
+        }
+    }
+
+    void insertAndDeleteKeysInTheList()
+    {
+        Window w({{"A"}, {"B"}});
+        QVERIFY(QTest::qWaitForWindowExposed(&w.dlg));
+        w.list()->setFocus();
+        {
+            EditorAnswer editor;
+            QTest::keyClick(w.list(), Qt::Key_Insert);
+            QVERIFY(editor.answer.seen());
+        }
+        QCOMPARE(w.table().rowCount(), 3);
+        QCOMPARE(w.table().text(0, 0), QStringLiteral("No_Name"));
+
+        QTest::mouseClick(w.list()->viewport(), Qt::LeftButton, {}, w.rowPoint(2, 150));
+        QTest::keyClick(w.list(), Qt::Key_Delete);
+        QCOMPARE(w.table().rowCount(), 2);
+        QCOMPARE(w.table().text(1, 0), QStringLiteral("A"));
+    }
+
+    void disableAndEnableAreNoChange()
+    {
+        Window w({{"A"}, {"B"}});
+        w.list()->setFocusedRow(0);
+        w.menu(CommandId::EventDisable);
+        QCOMPARE(w.table().imageIndex(0), int(EventTable::DisabledImage));
+        QVERIFY(w.table().isEnabled(1));
+        w.menu(CommandId::EventEnable);
+        QCOMPARE(w.table().imageIndex(0), int(EventTable::EnabledImage));
+        w.menu(CommandId::EventDisable);
+        // So closing the window has nothing to ask about.
+        QCOMPARE(w.dlg.isModified(), 0);
+    }
+
+    void helpStaysUsableWhileTheEditorIsOpen()
+    {
+        QTemporaryDir programDir;
+        QVERIFY(programDir.isValid());
+        QFile file(programDir.filePath("parlowen.html"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("<html><body><h1>Parlowen Help</h1><p>Events</p></body></html>");
+        file.close();
+        SetProgramDirectoryForTesting(programDir.path());
+
+        Window w;
+        QVERIFY(QTest::qWaitForWindowExposed(&w.dlg));
+        bool selected = false;
+        EditorAnswer editor([&](CEventDlg &e) {
+            QTest::mouseClick(e.findChild<QPushButton *>("buttonHelp"), Qt::LeftButton);
+            QTextBrowser *help = nullptr;
+            for (QWidget *top : QApplication::topLevelWidgets())
+                if (auto *browser = qobject_cast<QTextBrowser *>(top); browser && browser->isVisible())
+                    help = browser;
+            QVERIFY(help);
+            // Input to a window that a modal dialog blocks is dropped on
+            // its way in; this key press takes that way.
+            help->activateWindow();
+            QTest::keyClick(help->windowHandle(), Qt::Key_A, Qt::ControlModifier);
+            selected = help->textCursor().hasSelection();
+        }, "buttonCancel");
+        w.menu(CommandId::EventAdd);
+        QVERIFY(editor.answer.seen());
+        QVERIFY(selected);
+        Help::Quit();
+    }
+};
+
+PARLOWEN_TEST_MAIN(TestEventCommands)
+#include "tst_eventcommands.moc"
