@@ -1,5 +1,7 @@
 #include "skedfieldreader.h"
 
+#include <algorithm>
+
 namespace {
 bool isContinuationByte(char c)
 {
@@ -33,6 +35,18 @@ QByteArray SkedFieldReader::read(char terminator)
             m_eofMet = true;
             return field;
         }
+        // Plain bytes go over in one piece; only a terminator or a CR needs
+        // a closer look.
+        const char *begin = m_data.data() + m_pos;
+        const qsizetype available =
+            std::min(MaxFieldBytes - field.size(), m_data.size() - m_pos);
+        qsizetype plain = 0;
+        while (plain < available && begin[plain] != terminator && begin[plain] != '\r')
+            ++plain;
+        field.append(begin, plain);
+        m_pos += plain;
+        if (plain == available)
+            continue;
         const char c = next(true);
         if (c == terminator)
             return field;
