@@ -3,18 +3,20 @@
 
 #include "aboutdlg.h"
 #include "commandids.h"
-#include "resources.h"
 #include "commandmap.h"
 #include "datavalidation.h"
+#include "eventdlg.h"
+#include "eventfields.h"
 #include "eventlistctrl.h"
 #include "eventtable.h"
 #include "help.h"
-#include "programdirectory.h"
-
-// Event commands.
-#include "eventdlg.h"
-#include "eventfields.h"
+#include "messagebox.h"
 #include "profile.h"
+#include "programdirectory.h"
+#include "resources.h"
+#include "schedulefile.h"
+#include "schedulefiledialog.h"
+#include "schedulepaths.h"
 
 #include <QCloseEvent>
 #include <QDateTimeEdit>
@@ -49,6 +51,10 @@ const CommandMap<CSchedulerDlg> &commandMap()
         {CommandId::EventEnable, [](CSchedulerDlg &d) { d.OnEventEnable(); }},
 
         // File commands.
+        {CommandId::FileNew, [](CSchedulerDlg &d) { d.OnFileNew(); }},
+        {CommandId::FileOpen, [](CSchedulerDlg &d) { d.OnFileOpen(); }},
+        {CommandId::FileSave, [](CSchedulerDlg &d) { d.OnFileSave(); }},
+        {CommandId::FileSaveAs, [](CSchedulerDlg &d) { d.OnFileSaveAs(); }},
     };
     return map;
 }
@@ -319,6 +325,8 @@ void CSchedulerDlg::OnInitDialog()
 
     OnGetMinMaxInfo();
     OnSize();
+
+    ReopenLastSchedule();
 }
 
 void CSchedulerDlg::OnCommand(int id)
@@ -465,6 +473,100 @@ void CSchedulerDlg::OnListKeyDown(int key)
         OnEventAdd();
 }
 
+// Schedule files: New, Open, Save, Save As, and the schedule kept across starts.
+void CSchedulerDlg::OnFileNew()
+{
+    if (m_bModified != 0 && QuerySaveModified() == 0)
+        return;
+    m_events->clear();
+    // A fresh schedule counts as unsaved until it has been given a file.
+    m_bModified = 1;
+    m_strSchedulePath = SchedulePaths::UnnamedPath();
+    setWindowTitle(SchedulePaths::WindowTitle(m_strSchedulePath));
+}
+
+void CSchedulerDlg::OnFileOpen()
+{
+    if (m_bModified != 0 && QuerySaveModified() == 0)
+        return;
+    const QString path =
+        ScheduleFileDialog::Ask(this, ScheduleFileDialog::Kind::Open, m_strSchedulePath);
+    if (path.isEmpty())
+        return;
+    m_events->clear();
+    LoadSchedule(path);
+}
+
+int CSchedulerDlg::OnFileSave()
+{
+    // Without a name of its own (or with none at all) the schedule needs one.
+    if (m_strSchedulePath.isEmpty() || SchedulePaths::IsUnnamed(m_strSchedulePath))
+        return OnFileSaveAs();
+    return SaveSchedule(m_strSchedulePath);
+}
+
+int CSchedulerDlg::OnFileSaveAs()
+{
+    const QString path =
+        ScheduleFileDialog::Ask(this, ScheduleFileDialog::Kind::SaveAs, m_strSchedulePath);
+    if (path.isEmpty() || SaveSchedule(path) == 0)
+        return 0;
+    setWindowTitle(SchedulePaths::WindowTitle(path));
+    m_strSchedulePath = path;
+    return 1;
+}
+
+int CSchedulerDlg::SaveSchedule(const QString &path)
+{
+    const ScheduleFile::SaveResult result = ScheduleFile::Save(*m_events, path);
+    if (!result.saved) {
+        // The changes are still only in the window: keep them marked as such.
+        ShowMessageBox(this,
+                       QStringLiteral("The schedule could not be saved to %1:\n%2")
+                           .arg(path, result.error),
+                       QStringLiteral("Warning"));
+        return 0;
+    }
+    m_bModified = 0;
+    return 1;
+}
+
+void CSchedulerDlg::LoadSchedule(const QString &path)
+{
+    m_strSchedulePath = path;
+    const ScheduleFile::LoadResult result = ScheduleFile::Load(path, ProgramDirectory());
+    m_events->insertAtTop(result.rows);
+    if (!result.complete) {
+        // The events read before the bad record stay; the title and the
+        // modified flag still describe what was there before.
+        ShowMessageBox(this, QStringLiteral("This File is Invalid"), QStringLiteral("Warning"));
+        return;
+    }
+    setWindowTitle(SchedulePaths::WindowTitle(path));
+    m_bModified = 0;
+}
+
+int CSchedulerDlg::QuerySaveModified()
+{
+    switch (ShowMessageBox(this, QStringLiteral("This document has been modified\n\n\rDo you want to save"),
+                           QStringLiteral("Warning"),
+                           QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel)) {
+    case QMessageBox::Yes:
+        return OnFileSave();
+    case QMessageBox::No:
+        return 1;
+    default:
+        return 0;
+    }
+}
+
+void CSchedulerDlg::ReopenLastSchedule()
+{
+    const QString path = SchedulePaths::ReadLast();
+    if (!path.isEmpty())
+        LoadSchedule(path);
+}
+
 void CSchedulerDlg::reject()
 {
     done(IdCancel);
@@ -472,6 +574,9 @@ void CSchedulerDlg::reject()
 
 bool CSchedulerDlg::OnClose()
 {
+    if (m_bModified == 1 && QuerySaveModified() == 0)
+        return false;
+    SchedulePaths::WriteLast(m_strSchedulePath);
     return true;
 }
 

@@ -63,6 +63,15 @@ public:
     void OnListKeyDown(int key);
 
     // File commands.
+    void OnFileNew();
+    void OnFileOpen();
+    int OnFileSave();
+    int OnFileSaveAs();
+    int SaveSchedule(const QString &path);
+    void LoadSchedule(const QString &path);
+    int QuerySaveModified();
+    void ReopenLastSchedule();
+    QString schedulePath() const { return m_strSchedulePath; }
 
     // The toolbar's Start and Stop buttons are the only ones whose state
     // changes; the menu items stay enabled.

@@ -2,6 +2,7 @@
 #include "eventlistctrl.h"
 #include "help.h"
 #include "modalanswer.h"
+#include "profile.h"
 #include "programdirectory.h"
 #include "schedulerdlg.h"
 #include "testmain.h"
@@ -55,6 +56,8 @@ private slots:
 
     void startsWithTheTemplateState()
     {
+        // With no schedule to reopen the title stays the template's.
+        QVERIFY(Profile::WriteString("FILE", "LAST", QString()));
         const QDateTime before = QDateTime::currentDateTime().addSecs(-1);
         CSchedulerDlg dlg;
         dlg.show();

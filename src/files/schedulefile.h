@@ -1,0 +1,59 @@
+#pragma once
+
+#include "eventtable.h"
+
+#include <QByteArrayView>
+#include <QList>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+class QIODevice;
+
+// The .sked schedule file: one line per event, eight TAB-separated fields
+// starting with the record magic, texts stored as UTF-8 bytes without quoting.
+// Rows are written from the last to the first and every record read goes to
+// the top of the table, so a save and a load keep the table's order.
+namespace ScheduleFile {
+
+inline constexpr char RecordMagic[] = "KQ10000";
+
+struct LoadResult
+{
+    // The records read, already in the table's top-to-bottom order.
+    QList<EventRow> rows;
+    // False when a record without the magic stopped the reading, or the file
+    // could not be read at all; `rows` then holds the records before it.
+    bool complete = false;
+};
+
+struct SaveResult
+{
+    bool saved = false;
+    QString error; // the system's reason when not saved
+};
+
+// A wave field names a file relative to the program directory unless a file
+// exists at the name as written, the name is absolute, or its second
+// character is a backslash (a network path from the old platform).
+QString ResolveWavePath(const QString &field, const QString &programDirectory);
+
+LoadResult Parse(QByteArrayView data, const QString &programDirectory);
+
+// Reads the file at `path`, creating it empty when it does not exist.
+LoadResult Load(const QString &path, const QString &programDirectory);
+
+// Writes every row of the table, last row first. False when the device
+// refused a write; its errorString() says why.
+bool Write(const EventTable &table, QIODevice &device);
+
+// Lets a caller put its own device between the writer and the file (tests
+// make the write fail part-way through it).
+using WriteThrough = std::function<std::unique_ptr<QIODevice>(QIODevice &file)>;
+
+// Replaces the file at `path` only once the whole schedule has been written:
+// on any failure the old file stays as it was.
+SaveResult Save(const EventTable &table, const QString &path, const WriteThrough &through = {});
+
+} // namespace ScheduleFile

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+
+// Reads the fields of a schedule file one by one. This is the only place
+// that knows how a field ends: at its terminator, after MaxFieldBytes bytes,
+// or at the end of the data. CR LF counts as one line end, as it did in the
+// text-mode streams that wrote the first schedule files; a bare LF is a line
+// end too, a lone CR is an ordinary byte.
+class SkedFieldReader
+{
+public:
+    static constexpr qsizetype MaxFieldBytes = 254;
+    static constexpr char FieldEnd = '\t';
+    static constexpr char LineEnd = '\n';
+
+    explicit SkedFieldReader(QByteArrayView data)
+        : m_data(data)
+    {
+    }
+
+    // Takes the bytes up to `terminator` and consumes the terminator. A field
+    // that reaches MaxFieldBytes without it ends there and leaves the rest
+    // for the next read. A read that meets the end of the data gives what it
+    // has; once the end has been met, every read gives an empty field.
+    QByteArray read(char terminator);
+
+    // True once a read has met the end of the data (not merely stopped
+    // right before it).
+    bool eofMet() const { return m_eofMet; }
+
+private:
+    bool atEnd() const { return m_pos >= m_data.size(); }
+    // The next byte with CR LF seen as LF; advances when `consume` is set.
+    char next(bool consume);
+    // Moves the cut of a full field back to the start of a UTF-8 character
+    // that would otherwise be split between two fields.
+    void keepCharacterWhole(QByteArray &field);
+
+    QByteArrayView m_data;
+    qsizetype m_pos = 0;
+    bool m_eofMet = false;
+};
