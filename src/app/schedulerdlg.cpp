@@ -24,6 +24,12 @@
 #include <QStandardPaths>
 #include <QToolBar>
 
+// The schedule's count-down.
+#include "countdown.h"
+#include "playbackengine.h"
+#include "scheduletick.h"
+#include <QTimer>
+
 namespace {
 
 const CommandMap<CSchedulerDlg> &commandMap()
@@ -35,6 +41,8 @@ const CommandMap<CSchedulerDlg> &commandMap()
         {CommandId::Help, [](CSchedulerDlg &d) { d.OnHelp(); }},
 
         // The schedule.
+        {CommandId::ScheduleStart, [](CSchedulerDlg &d) { d.OnScheduleStart(); }},
+        {CommandId::ScheduleStop, [](CSchedulerDlg &d) { d.OnScheduleStop(); }},
 
         // Event commands.
 
@@ -112,6 +120,7 @@ CSchedulerDlg::CSchedulerDlg(QWidget *parent)
     m_listEvents = m_ui->listEvents;
     m_events = new EventTable(this);
     m_listEvents->setModel(m_events);
+    CreateCountDown();
 
     m_editPause->setValidator(
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), m_editPause));
@@ -368,6 +377,50 @@ void CSchedulerDlg::OnHelp()
     Help::ShowContents(this);
 }
 
+// Schedule engine: the count-down tick, Start and Stop.
+void CSchedulerDlg::CreateCountDown()
+{
+    m_playback = std::make_unique<PlaybackEngine>(m_events);
+    m_timerCountDown = new QTimer(this);
+    m_timerCountDown->setInterval(1000);
+    connect(m_timerCountDown, &QTimer::timeout, this, [this] { OnTimer(CountDownTimerId); });
+}
+
+void CSchedulerDlg::OnTimer(int nIDEvent)
+{
+    Q_UNUSED(nIDEvent);
+    if (m_bInTimer)
+        return;
+    m_bInTimer = true;
+    const PlayWindow window{m_btnPlayBetween->isChecked(), m_dtpFrom->dateTime(),
+                            m_dtpTo->dateTime()};
+    ScheduleTick(*m_events, *m_playback, window, QDateTime::currentDateTime(),
+                 m_editPause->text());
+    m_bInTimer = false;
+}
+
+void CSchedulerDlg::OnScheduleStart()
+{
+    EnableToolbarButton(CommandId::ScheduleStart, false);
+    EnableToolbarButton(CommandId::ScheduleStop, true);
+    // Starting a running timer again restarts its period.
+    m_timerCountDown->start();
+}
+
+void CSchedulerDlg::OnScheduleStop()
+{
+    EnableToolbarButton(CommandId::ScheduleStart, true);
+    EnableToolbarButton(CommandId::ScheduleStop, false);
+    // A play in progress and its pause run to their end.
+    m_playback->requestStop();
+    m_timerCountDown->stop();
+}
+
+bool CSchedulerDlg::isCountDownRunning() const
+{
+    return m_timerCountDown->isActive();
+}
+
 void CSchedulerDlg::reject()
 {
     done(IdCancel);
@@ -380,6 +433,9 @@ bool CSchedulerDlg::OnClose()
 
 void CSchedulerDlg::OnDestroy()
 {
+    // A playing event must not outlive the list it reads its wave file from.
+    m_timerCountDown->stop();
+    m_playback->shutdown();
     Help::Quit();
 }
 
