@@ -4,6 +4,7 @@
 #include "aboutdlg.h"
 #include "commandids.h"
 #include "commandmap.h"
+#include "countdown.h"
 #include "datavalidation.h"
 #include "eventdlg.h"
 #include "eventfields.h"
@@ -11,12 +12,14 @@
 #include "eventtable.h"
 #include "help.h"
 #include "messagebox.h"
+#include "playbackengine.h"
 #include "profile.h"
 #include "programdirectory.h"
 #include "resources.h"
 #include "schedulefile.h"
 #include "schedulefiledialog.h"
 #include "schedulepaths.h"
+#include "scheduletick.h"
 
 #include <QCloseEvent>
 #include <QDateTimeEdit>
@@ -29,6 +32,7 @@
 #include <QScreen>
 #include <QShortcut>
 #include <QStandardPaths>
+#include <QTimer>
 #include <QToolBar>
 
 namespace {
@@ -42,6 +46,8 @@ const CommandMap<CSchedulerDlg> &commandMap()
         {CommandId::Help, [](CSchedulerDlg &d) { d.OnHelp(); }},
 
         // The schedule.
+        {CommandId::ScheduleStart, [](CSchedulerDlg &d) { d.OnScheduleStart(); }},
+        {CommandId::ScheduleStop, [](CSchedulerDlg &d) { d.OnScheduleStop(); }},
 
         // Event commands.
         {CommandId::EventAdd, [](CSchedulerDlg &d) { d.OnEventAdd(); }},
@@ -130,6 +136,8 @@ CSchedulerDlg::CSchedulerDlg(QWidget *parent)
     m_listEvents->setModel(m_events);
     connect(m_listEvents, &CEventListCtrl::doubleClickedList, this, &CSchedulerDlg::OnListDblClk);
     connect(m_listEvents, &CEventListCtrl::keyDown, this, &CSchedulerDlg::OnListKeyDown);
+
+    CreateCountDown();
 
     m_editPause->setValidator(
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), m_editPause));
@@ -567,6 +575,50 @@ void CSchedulerDlg::ReopenLastSchedule()
         LoadSchedule(path);
 }
 
+// Schedule engine: the count-down tick, Start and Stop.
+void CSchedulerDlg::CreateCountDown()
+{
+    m_playback = std::make_unique<PlaybackEngine>(m_events);
+    m_timerCountDown = new QTimer(this);
+    m_timerCountDown->setInterval(1000);
+    connect(m_timerCountDown, &QTimer::timeout, this, [this] { OnTimer(CountDownTimerId); });
+}
+
+void CSchedulerDlg::OnTimer(int nIDEvent)
+{
+    Q_UNUSED(nIDEvent);
+    if (m_bInTimer)
+        return;
+    m_bInTimer = true;
+    const PlayWindow window{m_btnPlayBetween->isChecked(), m_dtpFrom->dateTime(),
+                            m_dtpTo->dateTime()};
+    ScheduleTick(*m_events, *m_playback, window, QDateTime::currentDateTime(),
+                 m_editPause->text());
+    m_bInTimer = false;
+}
+
+void CSchedulerDlg::OnScheduleStart()
+{
+    EnableToolbarButton(CommandId::ScheduleStart, false);
+    EnableToolbarButton(CommandId::ScheduleStop, true);
+    // Starting a running timer again restarts its period.
+    m_timerCountDown->start();
+}
+
+void CSchedulerDlg::OnScheduleStop()
+{
+    EnableToolbarButton(CommandId::ScheduleStart, true);
+    EnableToolbarButton(CommandId::ScheduleStop, false);
+    // A play in progress and its pause run to their end.
+    m_playback->requestStop();
+    m_timerCountDown->stop();
+}
+
+bool CSchedulerDlg::isCountDownRunning() const
+{
+    return m_timerCountDown->isActive();
+}
+
 void CSchedulerDlg::reject()
 {
     done(IdCancel);
@@ -582,6 +634,9 @@ bool CSchedulerDlg::OnClose()
 
 void CSchedulerDlg::OnDestroy()
 {
+    // A playing event must not outlive the list it reads its wave file from.
+    m_timerCountDown->stop();
+    m_playback->shutdown();
     Help::Quit();
 }
 

@@ -16,6 +16,8 @@ class QLineEdit;
 class QMenu;
 class QMenuBar;
 class QToolBar;
+class PlaybackEngine;
+class QTimer;
 
 namespace Ui {
 class CSchedulerDlg;
@@ -52,6 +54,12 @@ public:
     void OnHelp();
 
     // The schedule's count-down, Start and Stop.
+    static constexpr int CountDownTimerId = 111;
+    void OnTimer(int nIDEvent);
+    void OnScheduleStart();
+    void OnScheduleStop();
+    bool isCountDownRunning() const;
+    PlaybackEngine *playbackEngine() const { return m_playback.get(); }
 
     // Event commands.
     void OnEventAdd();
@@ -139,4 +147,9 @@ private:
     QDateTime m_timeTo;
 
     QIcon m_hIcon;
+
+    // The schedule's count-down: timer 111 and the playback worker it starts.
+    void CreateCountDown();
+    QTimer *m_timerCountDown = nullptr;
+    std::unique_ptr<PlaybackEngine> m_playback;
 };

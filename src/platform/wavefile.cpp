@@ -1,0 +1,177 @@
+#include "wavefile.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QSaveFile>
+
+#include <sndfile.h>
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+
+std::chrono::milliseconds WaveData::duration() const
+{
+    if (sampleRate <= 0)
+        return {};
+    return std::chrono::milliseconds(frames() * 1000 / sampleRate);
+}
+
+namespace {
+
+// libsndfile reads and writes through these, so files, memory and
+// QSaveFile all take the same road.
+sf_count_t deviceLength(void *user)
+{
+    return static_cast<QIODevice *>(user)->size();
+}
+
+sf_count_t deviceSeek(sf_count_t offset, int whence, void *user)
+{
+    auto *device = static_cast<QIODevice *>(user);
+    qint64 target = offset;
+    if (whence == SEEK_CUR)
+        target += device->pos();
+    else if (whence == SEEK_END)
+        target += device->size();
+    if (target < 0 || !device->seek(target))
+        return -1;
+    return device->pos();
+}
+
+sf_count_t deviceRead(void *data, sf_count_t count, void *user)
+{
+    const qint64 n = static_cast<QIODevice *>(user)->read(static_cast<char *>(data), count);
+    return n < 0 ? 0 : n;
+}
+
+sf_count_t deviceWrite(const void *data, sf_count_t count, void *user)
+{
+    const qint64 n = static_cast<QIODevice *>(user)->write(static_cast<const char *>(data), count);
+    return n < 0 ? 0 : n;
+}
+
+sf_count_t deviceTell(void *user)
+{
+    return static_cast<QIODevice *>(user)->pos();
+}
+
+SF_VIRTUAL_IO deviceIo{deviceLength, deviceSeek, deviceRead, deviceWrite, deviceTell};
+
+struct SndfileCloser
+{
+    void operator()(SNDFILE *file) const { sf_close(file); }
+};
+using SndfileHandle = std::unique_ptr<SNDFILE, SndfileCloser>;
+
+void setError(QString *error, const QString &text)
+{
+    if (error)
+        *error = text;
+}
+
+} // namespace
+
+namespace WaveFile {
+
+std::optional<WaveData> Read(const QString &path, QString *error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        setError(error, file.errorString());
+        return std::nullopt;
+    }
+    return Read(file, error);
+}
+
+std::optional<WaveData> ReadFromMemory(QByteArrayView bytes, QString *error)
+{
+    QByteArray copy = bytes.toByteArray();
+    QBuffer buffer(&copy);
+    buffer.open(QIODevice::ReadOnly);
+    return Read(buffer, error);
+}
+
+std::optional<WaveData> Read(QIODevice &device, QString *error)
+{
+    SF_INFO info{};
+    SndfileHandle file(sf_open_virtual(&deviceIo, SFM_READ, &info, &device));
+    if (!file) {
+        setError(error, QString::fromUtf8(sf_strerror(nullptr)));
+        return std::nullopt;
+    }
+    if (info.channels < 1 || info.channels > MaxChannels || info.samplerate < MinSampleRate
+        || info.samplerate > MaxSampleRate) {
+        setError(error, QStringLiteral("Unsupported channel count or sample rate"));
+        return std::nullopt;
+    }
+
+    WaveData wave;
+    wave.sampleRate = info.samplerate;
+    wave.channels = info.channels;
+    wave.format = info.format;
+
+    // The header's frame count is only a hint: it may be wrong, or huge.
+    const qint64 maxFrames = MaxSamples / info.channels;
+    if (info.frames > 0)
+        wave.samples.reserve(std::size_t(std::min<qint64>(info.frames, maxFrames)) * info.channels);
+
+    constexpr sf_count_t ChunkFrames = 4096;
+    std::vector<float> chunk(std::size_t(ChunkFrames) * info.channels);
+    for (;;) {
+        const sf_count_t got = sf_readf_float(file.get(), chunk.data(), ChunkFrames);
+        if (got <= 0)
+            break;
+        if (wave.frames() + got > maxFrames) {
+            setError(error, QStringLiteral("The wave is too long"));
+            return std::nullopt;
+        }
+        wave.samples.insert(wave.samples.end(), chunk.begin(), chunk.begin() + got * info.channels);
+    }
+    if (sf_error(file.get()) != SF_ERR_NO_ERROR) {
+        setError(error, QString::fromUtf8(sf_strerror(file.get())));
+        return std::nullopt;
+    }
+    // A float file may hold anything; what is not a number is silence.
+    for (float &sample : wave.samples)
+        if (!std::isfinite(sample))
+            sample = 0.0f;
+    return wave;
+}
+
+bool Write(const QString &path, const WaveData &wave, QString *error)
+{
+    if (wave.channels < 1 || wave.channels > MaxChannels || wave.sampleRate < MinSampleRate
+        || wave.sampleRate > MaxSampleRate) {
+        setError(error, QStringLiteral("Unsupported channel count or sample rate"));
+        return false;
+    }
+    QSaveFile out(path);
+    if (!out.open(QIODevice::WriteOnly)) {
+        setError(error, out.errorString());
+        return false;
+    }
+    SF_INFO info{};
+    info.samplerate = wave.sampleRate;
+    info.channels = wave.channels;
+    info.format = wave.format != 0 ? wave.format : (SF_FORMAT_WAV | SF_FORMAT_PCM_16);
+    {
+        SndfileHandle file(sf_open_virtual(&deviceIo, SFM_WRITE, &info, &out));
+        if (!file) {
+            setError(error, QString::fromUtf8(sf_strerror(nullptr)));
+            return false;
+        }
+        sf_command(file.get(), SFC_SET_CLIPPING, nullptr, SF_TRUE);
+        if (sf_writef_float(file.get(), wave.samples.data(), wave.frames()) != wave.frames()) {
+            setError(error, QString::fromUtf8(sf_strerror(file.get())));
+            return false;
+        }
+    } // closing writes the final header
+    if (!out.commit()) {
+        setError(error, out.errorString());
+        return false;
+    }
+    return true;
+}
+
+} // namespace WaveFile

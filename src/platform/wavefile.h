@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QString>
+
+#include <chrono>
+#include <optional>
+#include <vector>
+
+class QIODevice;
+
+// A wave held in memory: interleaved samples as floats in -1..1, with the
+// rate and channel count needed to play it and the file's own format, so
+// that a wave read from a file can be saved back in the same form.
+struct WaveData
+{
+    int sampleRate = 0;
+    int channels = 0;
+    int format = 0; // libsndfile's container | encoding, e.g. WAV | PCM_16
+    std::vector<float> samples;
+
+    qint64 frames() const { return channels > 0 ? qint64(samples.size()) / channels : 0; }
+    std::chrono::milliseconds duration() const;
+};
+
+// Reading and writing WAV files through libsndfile. Every input is treated
+// as untrusted: the header's figures are checked before anything is
+// allocated, and no file can make the reader hold more than MaxSamples.
+namespace WaveFile {
+
+inline constexpr int MaxChannels = 64;
+inline constexpr int MinSampleRate = 1;
+inline constexpr int MaxSampleRate = 768000;
+// 256 MiB of floats: hours of speech at any common rate.
+inline constexpr qint64 MaxSamples = qint64(64) * 1024 * 1024;
+
+std::optional<WaveData> Read(const QString &path, QString *error = nullptr);
+std::optional<WaveData> Read(QIODevice &device, QString *error = nullptr);
+std::optional<WaveData> ReadFromMemory(QByteArrayView bytes, QString *error = nullptr);
+
+// Writes atomically: a failed write leaves an existing file as it was. A
+// wave without a format is written as 16-bit PCM WAV.
+bool Write(const QString &path, const WaveData &wave, QString *error = nullptr);
+
+} // namespace WaveFile

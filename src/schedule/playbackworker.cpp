@@ -1,0 +1,28 @@
+#include "playbackworker.h"
+
+#include "eventtable.h"
+#include "eventtablereader.h"
+#include "interruptiblesleep.h"
+#include "sndplaysound.h"
+
+#include <chrono>
+
+int PlaybackThreadProc(std::unique_ptr<PlaybackJob> job, PlaybackFlags &flags,
+                       std::stop_token cancel)
+{
+    for (int played = 0; played < job->nRepetitions; ++played) {
+        if (flags.stopRequest.load() != 0 || cancel.stop_requested())
+            break;
+        // By row index, every time: the row may have moved or gone meanwhile.
+        const std::optional<QString> waveFile =
+            job->pList->text(job->nItem, EventTable::WaveFile, cancel);
+        if (!waveFile)
+            break;
+        sndPlaySound(*waveFile, SndSync, cancel);
+        if (!SleepFor(std::chrono::seconds(job->nPauseSec), cancel))
+            break;
+    }
+    job.reset();
+    flags.busy.store(0);
+    return 0;
+}
