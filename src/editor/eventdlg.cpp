@@ -4,6 +4,7 @@
 #include "commandids.h"
 #include "help.h"
 #include "messagebox.h"
+#include "profile.h"
 #include "repetitionmath.h"
 #include "timetext.h"
 #include "updowncontrol.h"
@@ -67,6 +68,12 @@ CEventDlg::CEventDlg(QWidget *parent)
     connect(m_ui->buttonOk, &QPushButton::clicked, this, &CEventDlg::OnOK);
     connect(m_ui->buttonCancel, &QPushButton::clicked, this, &CEventDlg::OnCancel);
     connect(m_ui->buttonHelp, &QPushButton::clicked, this, &CEventDlg::OnHelp);
+    connect(m_btnPlay, &QPushButton::clicked, this, &CEventDlg::OnPlay);
+    connect(m_btnRecord, &QPushButton::clicked, this, &CEventDlg::OnRecord);
+    connect(m_btnStop, &QPushButton::clicked, this, &CEventDlg::OnStop);
+
+    m_timerPosition.setInterval(250);
+    connect(&m_timerPosition, &QTimer::timeout, this, [this] { OnTimer(PositionTimerId); });
 }
 
 CEventDlg::~CEventDlg() = default;
@@ -147,6 +154,9 @@ void CEventDlg::OnInitDialog()
 
     (m_bCountMode ? m_radioCount : m_radioLength)->setChecked(true);
     m_ui->editEventName->setFocus();
+    // Opening the wave may take a moment, or ask a question: the dialog is
+    // on screen first.
+    QMetaObject::invokeMethod(this, &CEventDlg::OnOpenDevice, Qt::QueuedConnection);
 }
 
 void CEventDlg::OnRadioCount()
@@ -207,6 +217,8 @@ void CEventDlg::OnOpenNew()
         return;
     m_strWaveFile = dialog.selectedFiles().constFirst();
     UpdateData(false);
+    // The file edit is read-only, so no change of the user's calls this.
+    OnChangeWaveFile();
 }
 
 void CEventDlg::OnOK()
@@ -218,17 +230,22 @@ void CEventDlg::OnOK()
                        QStringLiteral("Warning"));
         return;
     }
+    CloseDevice();
     UpdateData(true);
     done(IdOk);
 }
 
 void CEventDlg::OnCancel()
 {
+    CloseDevice();
     done(IdCancel);
 }
 
 void CEventDlg::OnClose()
 {
+    // Closing the window keeps a running take; Cancel would drop it.
+    if (m_bDeviceOpen)
+        OnStop();
     OnCancel();
 }
 
@@ -259,4 +276,160 @@ void CEventDlg::closeEvent(QCloseEvent *event)
 {
     OnClose();
     event->accept();
+}
+
+void CEventDlg::customEvent(QEvent *event)
+{
+    if (event->type() == WaveNotifyEvent::eventType()) {
+        const auto *notify = static_cast<WaveNotifyEvent *>(event);
+        OnMciNotify(notify->code(), notify->deviceId());
+        return;
+    }
+    QDialog::customEvent(event);
+}
+
+// The wave device: preview, recording and creation of the event's file.
+
+void CEventDlg::OnOpenDevice()
+{
+    // Once only, and not for a dialog that ended before it got here.
+    if (m_bDeviceOpen || !isVisible())
+        return;
+    OpenOrCreate();
+    m_bDeviceOpen = 1;
+    UpdatePosition();
+    RecomputeByMode();
+    m_timerPosition.start();
+}
+
+void CEventDlg::OpenOrCreate()
+{
+    WaveDevice::DeviceId id = 0;
+    const unsigned error = m_waveDevice.open(m_strWaveFile, &id);
+    // Only a missing file is made: a file that is there but cannot be read
+    // is still the user's, and an empty take must not replace it.
+    if (error == WaveDevice::ErrorFileNotFound) {
+        CreateWaveFile(m_strWaveFile);
+        id = 0;
+        ShowMciError(m_waveDevice.open(m_strWaveFile, &id));
+    } else {
+        ShowMciError(error);
+    }
+    m_wDeviceID = id;
+}
+
+void CEventDlg::CreateWaveFile(const QString &fileName)
+{
+    WaveDevice::DeviceId id = 0;
+    ShowMciError(m_waveDevice.open(QString(), &id));
+    m_wDeviceID = id;
+    ShowMciError(m_waveDevice.record(m_wDeviceID, this));
+    ShowMciError(m_waveDevice.stop(m_wDeviceID));
+    ShowMciError(m_waveDevice.save(m_wDeviceID, fileName));
+    ShowMciError(m_waveDevice.close(m_wDeviceID));
+}
+
+void CEventDlg::OnChangeWaveFile()
+{
+    if (!m_bDeviceOpen)
+        return;
+    UpdateData(true);
+    // A take not yet stopped is dropped with the old file.
+    ShowMciError(m_waveDevice.stop(m_wDeviceID));
+    m_btnStop->setEnabled(false);
+    m_btnPlay->setEnabled(true);
+    m_btnRecord->setEnabled(true);
+    ShowMciError(m_waveDevice.close(m_wDeviceID));
+    OpenOrCreate();
+    ShowMciError(m_waveDevice.setTimeFormat(m_wDeviceID, WaveDevice::TimeFormatMilliseconds));
+    Profile::WriteString(QStringLiteral("Last"), QStringLiteral("FileName"), m_strWaveFile);
+    UpdatePosition();
+    RecomputeByMode();
+}
+
+void CEventDlg::RecomputeByMode()
+{
+    if (m_bCountMode)
+        LengthFromCount();
+    else
+        CountFromLength();
+}
+
+void CEventDlg::UpdatePosition()
+{
+    UpdateData(true);
+    // Without an open wave both read 0.
+    quint32 position = 0;
+    quint32 length = 0;
+    m_waveDevice.status(m_wDeviceID, WaveDevice::StatusPosition, &position);
+    m_waveDevice.status(m_wDeviceID, WaveDevice::StatusLength, &length);
+    m_strCurrent = FormatMillisecondsText(position);
+    m_dwWaveLength = length;
+    m_strLength = FormatMillisecondsText(length);
+    UpdateData(false);
+}
+
+void CEventDlg::OnPlay()
+{
+    UpdateData(true);
+    m_btnPlay->setEnabled(false);
+    m_btnRecord->setEnabled(false);
+    m_btnStop->setEnabled(true);
+    ShowMciError(m_waveDevice.play(m_wDeviceID, 0, this));
+}
+
+void CEventDlg::OnRecord()
+{
+    UpdateData(true);
+    m_btnStop->setEnabled(false);
+    m_btnPlay->setEnabled(false);
+    m_btnRecord->setEnabled(false);
+    // A take replaces the whole wave.
+    ShowMciError(m_waveDevice.deleteFrom(m_wDeviceID, 0));
+    m_btnStop->setEnabled(true);
+    ShowMciError(m_waveDevice.record(m_wDeviceID, this));
+}
+
+void CEventDlg::OnStop()
+{
+    UpdateData(true);
+    m_btnStop->setEnabled(false);
+    m_btnPlay->setEnabled(true);
+    m_btnRecord->setEnabled(true);
+    ShowMciError(m_waveDevice.stop(m_wDeviceID));
+    ShowMciError(m_waveDevice.save(m_wDeviceID, m_strWaveFile));
+    UpdatePosition();
+    RecomputeByMode();
+}
+
+void CEventDlg::OnMciNotify(unsigned code, WaveDevice::DeviceId deviceId)
+{
+    Q_UNUSED(deviceId);
+    // A play that ran to its end stops as if Stop was pressed; stopped or
+    // replaced commands need nothing more. The answer to a play may still
+    // be on its way when the dialog ends: then the device is closed already.
+    if (code == WaveDevice::NotifySuccessful && isVisible())
+        OnStop();
+}
+
+void CEventDlg::OnTimer(int id)
+{
+    if (id == PositionTimerId)
+        UpdatePosition();
+}
+
+int CEventDlg::ShowMciError(unsigned code)
+{
+    if (code == WaveDevice::NoError)
+        return 0;
+    ShowMessageBox(this, WaveDevice::ErrorText(code), QStringLiteral("Warning"));
+    return 1;
+}
+
+void CEventDlg::CloseDevice()
+{
+    // A dialog that ends before its first open has nothing to close.
+    if (m_bDeviceOpen)
+        ShowMciError(m_waveDevice.close(m_wDeviceID));
+    m_timerPosition.stop();
 }

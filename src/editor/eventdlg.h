@@ -1,9 +1,11 @@
 #pragma once
 
 #include "eventfields.h"
+#include "wavedevice.h"
 
 #include <QDialog>
 #include <QString>
+#include <QTimer>
 
 #include <memory>
 
@@ -62,6 +64,21 @@ public:
     void OnCancel();
     void OnHelp();
 
+    // The wave device: the event's file is open on it while the dialog runs.
+    void OnOpenDevice();
+    void CreateWaveFile(const QString &fileName);
+    void OnChangeWaveFile();
+    void UpdatePosition();
+    void OnPlay();
+    void OnRecord();
+    void OnStop();
+    void OnMciNotify(unsigned code, WaveDevice::DeviceId deviceId);
+    void OnTimer(int id);
+    int ShowMciError(unsigned code);
+
+    // Refreshes the position and length while the dialog is open.
+    static constexpr int PositionTimerId = 666;
+
 public slots:
     void accept() override;
     void reject() override;
@@ -69,6 +86,7 @@ public slots:
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void customEvent(QEvent *event) override;
 
     // The wave device's side: its position and length texts, whether it has
     // been opened, and the wave's length in milliseconds that ties the count
@@ -77,11 +95,19 @@ protected:
     QString m_strLength;
     int m_bDeviceOpen = 0;
     quint32 m_dwWaveLength = 0;
+    WaveDevice::DeviceId m_wDeviceID = 0;
+    WaveDevice m_waveDevice;
 
 private:
     void OnInitDialog();
     void DoDataExchange(bool saveAndValidate);
     void OnClose();
+    // Closes the wave device and stops the position timer; a take that was
+    // not stopped is dropped.
+    void CloseDevice();
+    // Opens m_strWaveFile, creating it first when there is no such file.
+    void OpenOrCreate();
+    void RecomputeByMode();
 
     std::unique_ptr<Ui::CEventDlg> m_ui;
 
@@ -97,4 +123,5 @@ private:
     UpDownControl *m_spinRepMin = nullptr;
     UpDownControl *m_spinRepSec = nullptr;
     UpDownControl *m_spinRepCount = nullptr;
+    QTimer m_timerPosition;
 };

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <utility>
 
 namespace {
 
@@ -176,4 +177,79 @@ void AudioPlayback::stop()
         m_handedOut = true;
         m_handedOutChanged.notify_all();
     }
+}
+
+AudioCapture::AudioCapture(int channels)
+    : m_channels(channels)
+{
+}
+
+std::unique_ptr<AudioCapture> AudioCapture::Start(int sampleRate, int channels, QString *error)
+{
+    if (!SdlAudio::IsAvailable(error))
+        return nullptr;
+    if (channels < 1 || channels > 255 || sampleRate <= 0) {
+        if (error)
+            *error = QStringLiteral("The wave has no recordable format");
+        return nullptr;
+    }
+
+    std::unique_ptr<AudioCapture> capture(new AudioCapture(channels));
+    SDL_AudioSpec wanted{};
+    wanted.freq = sampleRate;
+    wanted.format = AUDIO_F32SYS;
+    wanted.channels = Uint8(channels);
+    wanted.samples = bufferFrames(sampleRate);
+    wanted.callback = &AudioCapture::takeCallback;
+    wanted.userdata = capture.get();
+
+    std::lock_guard lock(deviceMutex());
+    SDL_AudioSpec obtained{};
+    const SDL_AudioDeviceID device = SDL_OpenAudioDevice(nullptr, 1, &wanted, &obtained, 0);
+    if (device == 0) {
+        if (error)
+            *error = QString::fromUtf8(SDL_GetError());
+        return nullptr;
+    }
+    capture->m_device = device;
+    SDL_PauseAudioDevice(device, 0);
+    return capture;
+}
+
+AudioCapture::~AudioCapture()
+{
+    stop();
+}
+
+void AudioCapture::takeCallback(void *user, std::uint8_t *stream, int length)
+{
+    static_cast<AudioCapture *>(user)->take(reinterpret_cast<const float *>(stream),
+                                            std::size_t(length) / sizeof(float));
+}
+
+void AudioCapture::take(const float *in, std::size_t count)
+{
+    std::lock_guard lock(m_mutex);
+    const std::size_t room = std::size_t(WaveFile::MaxSamples) - m_samples.size();
+    count = std::min(count, room);
+    count -= count % std::size_t(m_channels);
+    m_samples.insert(m_samples.end(), in, in + count);
+    m_frames.store(qint64(m_samples.size()) / m_channels, std::memory_order_relaxed);
+}
+
+qint64 AudioCapture::framesRecorded() const
+{
+    return m_frames.load(std::memory_order_relaxed);
+}
+
+std::vector<float> AudioCapture::stop()
+{
+    // Closing joins SDL's audio thread, which may be waiting for m_mutex in
+    // the callback: close without holding it.
+    if (const SDL_AudioDeviceID device = m_device.exchange(0)) {
+        std::lock_guard lock(deviceMutex());
+        SDL_CloseAudioDevice(device);
+    }
+    std::lock_guard lock(m_mutex);
+    return std::exchange(m_samples, {});
 }

@@ -10,10 +10,10 @@
 #include <memory>
 #include <mutex>
 #include <stop_token>
+#include <vector>
 
 // The one place in the program that talks to SDL's audio. SDL is brought up
-// on first use; SDL_AUDIODRIVER chooses the driver as usual. Recording from
-// the default input device belongs here too, beside the playback.
+// on first use; SDL_AUDIODRIVER chooses the driver as usual.
 namespace SdlAudio {
 
 // False when there is no usable audio driver at all; `error` then says why.
@@ -63,4 +63,40 @@ private:
     mutable std::mutex m_mutex;
     std::condition_variable_any m_handedOutChanged;
     bool m_handedOut = false;
+};
+
+// Records from the default input device into memory, in the rate and channel
+// count asked for; SDL converts from what the device delivers. Recording runs
+// on SDL's audio thread until stop(). A take never grows past
+// WaveFile::MaxSamples: what comes after is dropped, so a forgotten
+// recording cannot eat the machine's memory.
+class AudioCapture
+{
+public:
+    // Opens the input device and starts recording. Null, with `error` set,
+    // when there is no input device or it refuses the format.
+    static std::unique_ptr<AudioCapture> Start(int sampleRate, int channels,
+                                               QString *error = nullptr);
+    ~AudioCapture();
+
+    AudioCapture(const AudioCapture &) = delete;
+    AudioCapture &operator=(const AudioCapture &) = delete;
+
+    // Whole frames recorded so far.
+    qint64 framesRecorded() const;
+
+    // Closes the device and hands over the interleaved samples recorded,
+    // whole frames only. Later calls return nothing.
+    std::vector<float> stop();
+
+private:
+    AudioCapture(int channels);
+    static void takeCallback(void *user, std::uint8_t *stream, int length);
+    void take(const float *in, std::size_t count);
+
+    const int m_channels;
+    std::atomic<std::uint32_t> m_device{0};
+    std::atomic<qint64> m_frames{0};
+    std::mutex m_mutex;
+    std::vector<float> m_samples;
 };

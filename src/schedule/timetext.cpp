@@ -41,3 +41,9 @@ QString FormatTimeText(int hours, int minutes, int seconds)
 {
     return QString::asprintf("%02d:%02d:%02d", hours, minutes, seconds);
 }
+
+QString FormatMillisecondsText(quint32 milliseconds)
+{
+    const quint32 s = milliseconds / 1000;
+    return FormatTimeText(int(s / 3600), int(s % 3600 / 60), int(s % 60));
+}

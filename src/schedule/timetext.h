@@ -32,3 +32,7 @@ inline QString FormatTimeText(const TimeParts &t)
 {
     return FormatTimeText(t.hours, t.minutes, t.seconds);
 }
+
+// The whole seconds of a duration in milliseconds as "%02d:%02d:%02d"; the
+// hours do not wrap at a day (25 hours give "25:00:00").
+QString FormatMillisecondsText(quint32 milliseconds);

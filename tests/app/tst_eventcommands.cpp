@@ -8,7 +8,9 @@
 #include "programdirectory.h"
 #include "schedulerdlg.h"
 #include "testmain.h"
+#include "testwaves.h"
 
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
@@ -21,7 +23,9 @@ namespace {
 
 using Cells = std::array<QString, EventTable::ColumnCount>;
 
-const Cells TeaByCount{"Tea", "/w/tea.wav", "00:00:07", "00:20:00", "12*", "00:01:05"};
+// The editor opens each row's wave and derives the value not entered from its
+// length; the suite's waves (initTestCase) are as long as these rows need.
+const Cells TeaByCount{"Tea", "tea.wav", "00:00:07", "00:20:00", "12*", "00:01:05"};
 
 // The main window with the given rows, top row first, shown.
 struct Window
@@ -112,7 +116,24 @@ class TestEventCommands : public QObject
 {
     Q_OBJECT
 
+    QTemporaryDir m_dir;
+
 private slots:
+    void initTestCase()
+    {
+        // The waves are named as in the rows, relative to this folder.
+        QVERIFY(m_dir.isValid());
+        QVERIFY(QDir::setCurrent(m_dir.path()));
+        const std::pair<const char *, int> waves[] = {
+            {"tea.wav", 5334},     // 12 plays: 64 s, shown as 0:1:5
+            {"Default.wav", 6000}, // 5 minutes: 50 plays
+            {"bell.wav", 6000},
+            {"n.wav", 2500},       // 5 minutes: 120 plays
+        };
+        for (const auto &[name, ms] : waves)
+            QVERIFY(WaveFile::Write(m_dir.filePath(name), AudibleWave(1000, 1, ms)));
+    }
+
     void init()
     {
         QFile::remove(Profile::FilePath());
@@ -124,7 +145,7 @@ private slots:
         QTest::addColumn<QString>("remembered");
         QTest::addColumn<QString>("wave");
         QTest::newRow("menu, nothing remembered") << false << "" << "Default.wav";
-        QTest::newRow("toolbar, remembered file") << true << "/sounds/bell.wav" << "/sounds/bell.wav";
+        QTest::newRow("toolbar, remembered file") << true << "bell.wav" << "bell.wav";
     }
 
     void addWithTheEditorUnchanged()
@@ -156,7 +177,8 @@ private slots:
         w.menu(CommandId::EventAdd);
         QVERIFY(editor.answer.seen());
         QCOMPARE(w.table().text(0, EventTable::Repetition), QStringLiteral("3*"));
-        QCOMPARE(w.table().text(0, EventTable::Length), QStringLiteral("00:05:00"));
+        // Three plays of six seconds, and the one second the length adds.
+        QCOMPARE(w.table().text(0, EventTable::Length), QStringLiteral("00:00:19"));
     }
 
     void secondAddGoesOnTop()
@@ -188,7 +210,8 @@ private slots:
         w.menu(CommandId::EventModify);
         QVERIFY(editor.answer.seen());
         QCOMPARE(editor.title, QStringLiteral("Modify Event"));
-        QCOMPARE(shown, (QStringList{"Tea", "/w/tea.wav", "00", "20", "00", "12", "00", "01", "05"}));
+        // The length is derived anew from the count once the wave is open.
+        QCOMPARE(shown, (QStringList{"Tea", "tea.wav", "00", "20", "00", "12", "0", "1", "5"}));
         QVERIFY(countChecked);
         // "Start in" restarts from the interval; all else is as it was.
         Cells expected = TeaByCount;
@@ -206,7 +229,8 @@ private slots:
         EditorAnswer editor([](CEventDlg &e) { retype(e, "editRepSec", "30"); });
         w.menu(CommandId::EventModify);
         QVERIFY(editor.answer.seen());
-        QCOMPARE(w.cells(0), (Cells{"Nap", "n.wav", "00:30:00", "00:30:00", "120", "00:05:30*"}));
+        // The count follows the new length: 330 s of 2.5 s plays.
+        QCOMPARE(w.cells(0), (Cells{"Nap", "n.wav", "00:30:00", "00:30:00", "132", "00:05:30*"}));
     }
 
     void cancellingChangesNothing_data()
@@ -231,6 +255,36 @@ private slots:
         QCOMPARE(w.table().rowCount(), 1);
         QCOMPARE(w.cells(0), TeaByCount);
         QCOMPARE(w.dlg.isModified(), 0);
+    }
+
+    void addProposesTheFileChosenLast()
+    {
+        // A new file chosen in an editor that is then cancelled.
+        Window w;
+        EditorAnswer chooser([this](CEventDlg &e) {
+            ModalAnswer files([this](QWidget *dialog) {
+                auto *name = dialog->findChild<QLineEdit *>("fileNameEdit");
+                static_cast<QFileDialog *>(dialog)->setDirectory(m_dir.path());
+                name->selectAll();
+                QTest::keyClicks(name, "reminder");
+                QTest::keyClick(name, Qt::Key_Return);
+            });
+            QTest::mouseClick(e.findChild<QPushButton *>("buttonOpenNew"), Qt::LeftButton);
+        }, "buttonCancel");
+        w.menu(CommandId::EventAdd);
+        QVERIFY(chooser.answer.seen());
+        QCOMPARE(w.table().rowCount(), 0);
+
+        const QString chosen = m_dir.filePath("reminder.wav");
+        QVERIFY(QFile::exists(chosen));
+        QString proposed;
+        EditorAnswer next([&](CEventDlg &e) {
+            proposed = e.findChild<QLineEdit *>("editWaveFile")->text();
+        });
+        w.menu(CommandId::EventAdd);
+        QVERIFY(next.answer.seen());
+        QCOMPARE(proposed, chosen);
+        QCOMPARE(w.table().text(0, EventTable::WaveFile), chosen);
     }
 
     void modifyWithoutAFocusedRowOpensNothing()

@@ -2,8 +2,10 @@
 #include "eventdlg.h"
 #include "help.h"
 #include "modalanswer.h"
+#include "profile.h"
 #include "programdirectory.h"
 #include "testmain.h"
+#include "testwaves.h"
 #include "updowncontrol.h"
 
 #include <QFileDialog>
@@ -15,17 +17,14 @@
 
 namespace {
 
-// The editor once the wave device has reported a wave of the given length,
-// which is what lets the count and the length recompute each other.
-class OpenDeviceEditor : public CEventDlg
+// A wave of `ms` milliseconds (at 1,000 frames a second) in `dir`.
+QString writeWave(const QTemporaryDir &dir, quint32 ms)
 {
-public:
-    explicit OpenDeviceEditor(quint32 waveLengthMs)
-    {
-        m_bDeviceOpen = 1;
-        m_dwWaveLength = waveLengthMs;
-    }
-};
+    const QString path = dir.filePath(QStringLiteral("%1ms.wav").arg(ms));
+    if (!WaveFile::Write(path, AudibleWave(1000, 1, ms)))
+        qFatal("cannot write %s", qPrintable(path));
+    return path;
+}
 
 template<class T = QLineEdit>
 T *child(QWidget &dlg, const char *name)
@@ -54,9 +53,19 @@ void clickArrow(QWidget &dlg, const char *name, bool up)
     QTest::mouseClick(spin, Qt::LeftButton, {}, QPoint(spin->width() / 2, up ? 3 : spin->height() - 3));
 }
 
-void fillAsAdd(CEventDlg &dlg)
+// As the Add command fills it, with a wave of six seconds: by length, the
+// five minutes are fifty plays of it, so the first open changes nothing.
+void fillAsAdd(CEventDlg &dlg, const QString &wave)
 {
-    dlg.setFields(NewEventFields(QStringLiteral("Default.wav")));
+    dlg.setFields(NewEventFields(wave));
+}
+
+// Shown, with the wave device opened on its file.
+void showOpened(CEventDlg &dlg)
+{
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+    QTRY_VERIFY(!child<QLabel>(dlg, "labelLength")->text().isEmpty());
 }
 
 QStringList repetitionTexts(QWidget &dlg)
@@ -73,36 +82,51 @@ class TestEventDlg : public QObject
 {
     Q_OBJECT
 
+    QTemporaryDir m_dir;
+    QString m_sixSeconds;
+
 private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        m_sixSeconds = writeWave(m_dir, 6000);
+    }
+
     void showsTheMembers_data()
     {
         QTest::addColumn<int>("countMode");
-        QTest::newRow("by count") << 1;
-        QTest::newRow("by length") << 0;
+        QTest::addColumn<QStringList>("repetitions");
+        // Once the wave is open, the value that was not entered follows.
+        QTest::newRow("by count") << 1 << QStringList{"50", "0", "5", "1"};
+        QTest::newRow("by length") << 0 << QStringList{"50", "0", "5", "0"};
     }
 
     void showsTheMembers()
     {
         QFETCH(int, countMode);
+        QFETCH(QStringList, repetitions);
         CEventDlg dlg;
         QCOMPARE(dlg.m_strCaption, QStringLiteral("Add Event"));
         QVERIFY(dlg.m_strEventName.isEmpty() && dlg.m_strRepCount.isEmpty());
-        fillAsAdd(dlg);
+        fillAsAdd(dlg, m_sixSeconds);
         dlg.m_strCaption = QStringLiteral("Modify Event");
         dlg.m_bCountMode = countMode;
         dlg.show();
+        // Position and length stay blank until the wave device reports them,
+        // which it does once the dialog is up.
+        QVERIFY(child<QLabel>(dlg, "labelLength")->text().isEmpty());
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));
 
         QCOMPARE(dlg.windowTitle(), QStringLiteral("Modify Event"));
         QCOMPARE(child(dlg, "editEventName")->text(), QStringLiteral("No_Name"));
-        QCOMPARE(child(dlg, "editWaveFile")->text(), QStringLiteral("Default.wav"));
+        QCOMPARE(child(dlg, "editWaveFile")->text(), m_sixSeconds);
         QVERIFY(child(dlg, "editWaveFile")->isReadOnly());
         QCOMPARE(child(dlg, "editIntervalHour")->text(), QStringLiteral("1"));
-        QCOMPARE(repetitionTexts(dlg), (QStringList{"50", "0", "5", "0"}));
         QCOMPARE(child<QRadioButton>(dlg, "radioCount")->isChecked(), countMode == 1);
         QCOMPARE(child<QRadioButton>(dlg, "radioLength")->isChecked(), countMode == 0);
-        // Position and length stay blank until the wave device reports them.
-        QVERIFY(child<QLabel>(dlg, "labelLength")->text().isEmpty());
+        QTRY_COMPARE(child<QLabel>(dlg, "labelLength")->text(), QStringLiteral("00:00:06"));
+        QCOMPARE(child<QLabel>(dlg, "labelCurrent")->text(), QStringLiteral("00:00:00"));
+        QCOMPARE(repetitionTexts(dlg), repetitions);
         QTRY_COMPARE(QApplication::focusWidget(), child(dlg, "editEventName"));
     }
 
@@ -132,9 +156,8 @@ private slots:
         QFETCH(bool, up);
         QFETCH(QString, to);
         CEventDlg dlg;
-        fillAsAdd(dlg);
-        dlg.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        fillAsAdd(dlg, m_sixSeconds);
+        showOpened(dlg);
         retype(dlg, edit, from);
         clickArrow(dlg, spin, up);
         QCOMPARE(child(dlg, edit)->text(), to);
@@ -143,9 +166,8 @@ private slots:
     void typedTimesStayAsTyped()
     {
         CEventDlg dlg;
-        fillAsAdd(dlg);
-        dlg.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        fillAsAdd(dlg, m_sixSeconds);
+        showOpened(dlg);
         retype(dlg, "editIntervalMin", "75");
         // Digits only: other keys are refused.
         retype(dlg, "editRepSec", "4x-5");
@@ -168,9 +190,8 @@ private slots:
         QFETCH(QString, name);
         QFETCH(bool, accepted);
         CEventDlg dlg;
-        fillAsAdd(dlg);
-        dlg.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        fillAsAdd(dlg, m_sixSeconds);
+        showOpened(dlg);
         retype(dlg, "editEventName", name);
 
         QString text, caption;
@@ -185,7 +206,7 @@ private slots:
             QCOMPARE(text, QStringLiteral("You have to specify an Event Name"));
             QCOMPARE(caption, QStringLiteral("Warning"));
             // Everything the user typed is still there.
-            QCOMPARE(child(dlg, "editWaveFile")->text(), QStringLiteral("Default.wav"));
+            QCOMPARE(child(dlg, "editWaveFile")->text(), m_sixSeconds);
         }
     }
 
@@ -201,9 +222,8 @@ private slots:
     {
         QFETCH(QString, how);
         CEventDlg dlg;
-        fillAsAdd(dlg);
-        dlg.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        fillAsAdd(dlg, m_sixSeconds);
+        showOpened(dlg);
         retype(dlg, "editEventName", "Changed");
         retype(dlg, "editRepCount", "7");
         if (how == "cancel")
@@ -214,15 +234,16 @@ private slots:
             dlg.close();
         QVERIFY(!dlg.isVisible());
         QCOMPARE(dlg.result(), int(IdCancel));
-        QCOMPARE(dlg.fields(), NewEventFields(QStringLiteral("Default.wav")));
+        // The members may hold what was typed (every recompute and every
+        // refresh of the position reads the controls); the caller reads them
+        // only after OK, which the event commands' tests check.
     }
 
     void radiosSetTheModeOnly()
     {
-        OpenDeviceEditor dlg(2500);
-        fillAsAdd(dlg);
-        dlg.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        CEventDlg dlg;
+        fillAsAdd(dlg, writeWave(m_dir, 2500));
+        showOpened(dlg);
         const QStringList before = repetitionTexts(dlg);
         QTest::mouseClick(child<QRadioButton>(dlg, "radioCount"), Qt::LeftButton);
         QCOMPARE(dlg.m_bCountMode, 1);
@@ -240,11 +261,12 @@ private slots:
         QTest::addColumn<QString>("change");
         QTest::addColumn<QStringList>("texts");
         // The radio does not decide: whichever value the user changes last
-        // is kept and the other one follows.
+        // is kept and the other one follows. With a wave of 2.5 s the open
+        // makes 5 minutes 120 plays (by length) or 50 plays 0:2:6 (by count).
         QTest::newRow("count typed") << 0 << "type count 50" << QStringList{"50", "0", "2", "6"};
-        QTest::newRow("count stepped") << 0 << "step count" << QStringList{"51", "0", "2", "8"};
-        QTest::newRow("minutes typed") << 1 << "type minutes 6" << QStringList{"144", "0", "6", "0"};
-        QTest::newRow("seconds stepped") << 1 << "step seconds" << QStringList{"120", "0", "5", "1"};
+        QTest::newRow("count stepped") << 0 << "step count" << QStringList{"121", "0", "5", "3"};
+        QTest::newRow("minutes typed") << 1 << "type minutes 6" << QStringList{"146", "0", "6", "6"};
+        QTest::newRow("seconds stepped") << 1 << "step seconds" << QStringList{"50", "0", "2", "7"};
         QTest::newRow("length shorter than the wave") << 0 << "empty minutes" << QStringList{"0", "0", "", "0"};
     }
 
@@ -253,11 +275,10 @@ private slots:
         QFETCH(int, countMode);
         QFETCH(QString, change);
         QFETCH(QStringList, texts);
-        OpenDeviceEditor dlg(2500);
-        fillAsAdd(dlg);
+        CEventDlg dlg;
+        fillAsAdd(dlg, writeWave(m_dir, 2500));
         dlg.m_bCountMode = countMode;
-        dlg.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        showOpened(dlg);
         if (change == "type count 50")
             retype(dlg, "editRepCount", "50");
         else if (change == "step count")
@@ -274,13 +295,15 @@ private slots:
     void nothingRecomputesBeforeTheDeviceOpens()
     {
         CEventDlg dlg;
-        fillAsAdd(dlg);
+        fillAsAdd(dlg, writeWave(m_dir, 2500));
         dlg.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        // The open waits for the event loop; until then changes stay as made.
         retype(dlg, "editRepCount", "7");
         clickArrow(dlg, "spinRepCount", true);
         retype(dlg, "editRepMin", "9");
         QCOMPARE(repetitionTexts(dlg), (QStringList{"8", "0", "9", "0"}));
+        // Then the count follows the length, as the mode is by length.
+        QTRY_COMPARE(repetitionTexts(dlg), (QStringList{"216", "0", "9", "0"}));
     }
 
     void openNewTakesANewName()
@@ -288,9 +311,8 @@ private slots:
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
         CEventDlg dlg;
-        fillAsAdd(dlg);
-        dlg.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        fillAsAdd(dlg, m_sixSeconds);
+        showOpened(dlg);
 
         QString initialName, suffix;
         ModalAnswer answer([&](QWidget *w) {
@@ -313,12 +335,97 @@ private slots:
         const QString chosen = dir.filePath("morning.wav");
         QCOMPARE(dlg.m_strWaveFile, chosen);
         QCOMPARE(child(dlg, "editWaveFile")->text(), chosen);
+        // The new name is made into an empty wave, opened and remembered.
+        const std::optional<WaveData> made = WaveFile::Read(chosen);
+        QVERIFY(made);
+        QCOMPARE(made->sampleRate, WaveDevice::DefaultSampleRate);
+        QCOMPARE(made->channels, WaveDevice::DefaultChannels);
+        QCOMPARE(child<QLabel>(dlg, "labelLength")->text(), QStringLiteral("00:00:00"));
+        QCOMPARE(Profile::ReadString("Last", "FileName", {}), chosen);
+        // An empty wave makes no play of any length.
+        QCOMPARE(child(dlg, "editRepCount")->text(), QStringLiteral("0"));
 
         // Cancelling the file dialog keeps the file.
         ModalAnswer cancel([](QWidget *w) { static_cast<QDialog *>(w)->reject(); });
         QTest::mouseClick(child<QPushButton>(dlg, "buttonOpenNew"), Qt::LeftButton);
         QVERIFY(cancel.seen());
         QCOMPARE(child(dlg, "editWaveFile")->text(), chosen);
+    }
+
+    void openingAMissingFileCreatesIt()
+    {
+        const QString path = m_dir.filePath(QStringLiteral("missing.wav"));
+        QVERIFY(!QFile::exists(path));
+        CEventDlg dlg;
+        fillAsAdd(dlg, path);
+        showOpened(dlg);
+        QVERIFY(WaveFile::Read(path));
+        QCOMPARE(child<QLabel>(dlg, "labelLength")->text(), QStringLiteral("00:00:00"));
+        QCOMPARE(child<QLabel>(dlg, "labelCurrent")->text(), QStringLiteral("00:00:00"));
+        QTest::mouseClick(child<QPushButton>(dlg, "buttonOk"), Qt::LeftButton);
+        QCOMPARE(dlg.result(), int(IdOk));
+        QCOMPARE(dlg.m_strWaveFile, path);
+    }
+
+    void aFileThatIsNoWaveIsKeptAndReported_data()
+    {
+        QTest::addColumn<QByteArray>("contents");
+        QTest::addColumn<QString>("button");
+        QTest::newRow("text, OK") << QByteArray("just some text\n") << "buttonOk";
+        QTest::newRow("cut header, Cancel") << QByteArray("RIFF\x24\0\0\0WAVEfmt ", 16) << "buttonCancel";
+    }
+
+    void aFileThatIsNoWaveIsKeptAndReported()
+    {
+        QFETCH(QByteArray, contents);
+        QFETCH(QString, button);
+        const QString path = m_dir.filePath(QStringLiteral("broken.wav"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(contents);
+        file.close();
+
+        CEventDlg dlg;
+        fillAsAdd(dlg, path);
+        QString text, caption;
+        {
+            auto answer = ModalAnswer::messageBox(QMessageBox::Ok, &text, &caption);
+            dlg.show();
+            QTRY_VERIFY(answer.seen());
+        }
+        QCOMPARE(caption, QStringLiteral("Warning"));
+        QCOMPARE(text, WaveDevice::ErrorText(WaveDevice::ErrorNotAWave));
+        QCOMPARE(child<QLabel>(dlg, "labelLength")->text(), QStringLiteral("00:00:00"));
+
+        // Stop saves nothing over it: no wave is open to stop or to save.
+        {
+            QString stopText, saveText;
+            auto stop = ModalAnswer::messageBox(QMessageBox::Ok, &stopText);
+            auto save = ModalAnswer::messageBox(QMessageBox::Ok, &saveText);
+            QTest::mouseClick(child<QPushButton>(dlg, "buttonStop"), Qt::LeftButton);
+            QVERIFY(stop.seen() && save.seen());
+            QCOMPARE(saveText, WaveDevice::ErrorText(WaveDevice::ErrorNotOpen));
+        }
+        // The device has nothing to close, says so, and the dialog ends.
+        auto answer = ModalAnswer::messageBox(QMessageBox::Ok, &text, &caption);
+        QTest::mouseClick(child<QPushButton>(dlg, button.toLatin1()), Qt::LeftButton);
+        QVERIFY(answer.seen());
+        QCOMPARE(text, WaveDevice::ErrorText(WaveDevice::ErrorNotOpen));
+        QVERIFY(!dlg.isVisible());
+        QCOMPARE(dlg.result(), button == "buttonOk" ? int(IdOk) : int(IdCancel));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), contents);
+    }
+
+    void hoursDoNotWrapAtADay()
+    {
+        // 25 hours at one frame a second.
+        const QString path = m_dir.filePath(QStringLiteral("day.wav"));
+        QVERIFY(WaveFile::Write(path, AudibleWave(1, 1, 25 * 3600)));
+        CEventDlg dlg;
+        fillAsAdd(dlg, path);
+        showOpened(dlg);
+        QCOMPARE(child<QLabel>(dlg, "labelLength")->text(), QStringLiteral("25:00:00"));
     }
 
     void helpShowsTheProgramsHelp()

@@ -78,6 +78,24 @@ private slots:
         if (hours < 100)
             QCOMPARE(ParseTimeText(text), (TimeParts{hours, minutes, seconds}));
     }
+
+    void formatMillisecondsText_data()
+    {
+        QTest::addColumn<quint32>("milliseconds");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("zero") << 0u << "00:00:00";
+        QTest::newRow("part of a second drops") << 59999u << "00:00:59";
+        QTest::newRow("a minute and more") << 61500u << "00:01:01";
+        QTest::newRow("25 hours do not wrap") << 25u * 3600 * 1000 << "25:00:00";
+        QTest::newRow("largest") << 0xFFFFFFFFu << "1193:02:47";
+    }
+
+    void formatMillisecondsText()
+    {
+        QFETCH(quint32, milliseconds);
+        QFETCH(QString, text);
+        QCOMPARE(FormatMillisecondsText(milliseconds), text);
+    }
 };
 
 PARLOWEN_TEST_MAIN(TestTimeText)
