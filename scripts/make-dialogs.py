@@ -38,6 +38,11 @@ def geometry(x, y, w, h):
     return prop("geometry", f"<rect><x>{x}</x><y>{y}</y><width>{w}</width><height>{h}</height></rect>")
 
 
+def accessible(name):
+    # What a screen reader says for a control whose own text does not tell.
+    return prop("accessibleName", string(name))
+
+
 def widget(cls, name, geo, *props):
     body = "".join([geometry(*geo), *props])
     return f'<widget class="{cls}" name="{name}">{body}</widget>'
@@ -89,18 +94,21 @@ def ui_file(cls, base, caption, size, children, layout_client=False, custom=()):
 
 def main_window():
     children = [
-        widget("QGroupBox", "groupPlayBetween", rect(5, 134, 75, 58), prop("title", string(""))),
-        widget("CEventListCtrl", "listEvents", rect(140, 99, 269, 59)),
-        widget("QLineEdit", "editPause", rect(63, 111, 13, 14)),
+        widget("QGroupBox", "groupPlayBetween", rect(5, 134, 75, 58), prop("title", string("")),
+               accessible("Play window")),
+        widget("CEventListCtrl", "listEvents", rect(140, 99, 269, 59), accessible("Events")),
+        widget("QLineEdit", "editPause", rect(63, 111, 13, 14),
+               accessible("Pause between repetitions (sec)")),
         widget("QCheckBox", "checkPlayBetween", rect(9, 134, 59, 10), prop("text", string("Play between"))),
-        widget("QDateTimeEdit", "dtpFrom", rect(11, 148, 62, 15),
+        widget("QDateTimeEdit", "dtpFrom", rect(11, 148, 62, 15), accessible("Play between"),
                prop("displayFormat", string("HH:mm:ss")),
                prop("alignment", "<set>Qt::AlignRight|Qt::AlignVCenter</set>")),
-        widget("QDateTimeEdit", "dtpTo", rect(11, 172, 62, 15),
+        widget("QDateTimeEdit", "dtpTo", rect(11, 172, 62, 15), accessible("and"),
                prop("displayFormat", string("HH:mm:ss")),
                prop("alignment", "<set>Qt::AlignRight|Qt::AlignVCenter</set>")),
         widget("QLabel", "pictureSide", (px_x(6), px_y(33), 112, 113),
-               prop("pixmap", '<pixmap resource="parlowen.qrc">:/images/sidepicture.png</pixmap>')),
+               prop("pixmap", '<pixmap resource="parlowen.qrc">:/images/sidepicture.png</pixmap>'),
+               accessible("Speaking clock")),
         label("labelAnd", "and", (35, 163, 13, 8)),
         # Three lines high: this font breaks the text once more than the
         # template's did, and the room down to the group box is free.
@@ -115,7 +123,8 @@ def main_window():
 def about():
     children = [
         widget("QLabel", "iconApp", (px_x(13), px_y(17), 32, 32),
-               prop("pixmap", '<pixmap resource="parlowen.qrc">:/images/appicon32.png</pixmap>')),
+               prop("pixmap", '<pixmap resource="parlowen.qrc">:/images/appicon32.png</pixmap>'),
+               accessible("Parlowen")),
         label("labelVersion", "Parlowen Version 1.01.00", (40, 16, 96, 8)),
         widget("QPushButton", "buttonOk", rect(141, 21, 32, 14), prop("text", string("OK")),
                prop("default", "<bool>true</bool>")),
@@ -124,11 +133,11 @@ def about():
 
 
 def event_editor():
-    def edit(name, du, *props):
-        return widget("QLineEdit", name, rect(*du), *props)
+    def edit(name, du, spoken, *props):
+        return widget("QLineEdit", name, rect(*du), accessible(spoken), *props)
 
-    def updown(name, du):
-        return widget("UpDownControl", name, rect(*du))
+    def updown(name, du, spoken):
+        return widget("UpDownControl", name, rect(*du), accessible(spoken))
 
     def button(name, text, du, *props):
         return widget("QPushButton", name, rect(*du), prop("text", string(text)), prop("autoDefault", "<bool>false</bool>"), *props)
@@ -142,23 +151,23 @@ def event_editor():
         group("groupEventName", "Event name", (7, 7, 76, 28)),
         group("groupAudioFile", "Audio file", (7, 41, 209, 57)),
         group("groupInterval", "Interval", (86, 7, 130, 28)),
-        edit("editEventName", (11, 17, 67, 14)),
-        edit("editIntervalHour", (91, 17, 23, 14)),
-        updown("spinIntervalHour", (97, 33, 11, 14)),
-        edit("editIntervalMin", (133, 17, 23, 14)),
-        updown("spinIntervalMin", (135, 34, 11, 14)),
-        edit("editIntervalSec", (173, 17, 23, 14)),
-        updown("spinIntervalSec", (179, 33, 11, 14)),
-        edit("editWaveFile", (11, 54, 148, 14), prop("readOnly", "<bool>true</bool>")),
+        edit("editEventName", (11, 17, 67, 14), "Event name"),
+        edit("editIntervalHour", (91, 17, 23, 14), "Interval hour"),
+        updown("spinIntervalHour", (97, 33, 11, 14), "Interval hour up-down"),
+        edit("editIntervalMin", (133, 17, 23, 14), "Interval min"),
+        updown("spinIntervalMin", (135, 34, 11, 14), "Interval min up-down"),
+        edit("editIntervalSec", (173, 17, 23, 14), "Interval sec"),
+        updown("spinIntervalSec", (179, 33, 11, 14), "Interval sec up-down"),
+        edit("editWaveFile", (11, 54, 148, 14), "Audio file", prop("readOnly", "<bool>true</bool>")),
         button("buttonOpenNew", "Open / New", (164, 54, 48, 14)),
-        edit("editRepHour", (87, 141, 23, 14)),
-        updown("spinRepHour", (113, 135, 11, 14)),
-        edit("editRepMin", (133, 141, 23, 14)),
-        updown("spinRepMin", (157, 133, 11, 14)),
-        edit("editRepSec", (175, 141, 23, 14)),
-        updown("spinRepSec", (191, 131, 11, 14)),
-        edit("editRepCount", (102, 119, 30, 14)),
-        updown("spinRepCount", (132, 117, 11, 14)),
+        edit("editRepHour", (87, 141, 23, 14), "Repetitions Length hour"),
+        updown("spinRepHour", (113, 135, 11, 14), "Repetitions Length hour up-down"),
+        edit("editRepMin", (133, 141, 23, 14), "Repetitions Length min"),
+        updown("spinRepMin", (157, 133, 11, 14), "Repetitions Length min up-down"),
+        edit("editRepSec", (175, 141, 23, 14), "Repetitions Length sec"),
+        updown("spinRepSec", (191, 131, 11, 14), "Repetitions Length sec up-down"),
+        edit("editRepCount", (102, 119, 30, 14), "Number of Repetitions"),
+        updown("spinRepCount", (132, 117, 11, 14), "Number of Repetitions up-down"),
         widget("QPushButton", "buttonOk", rect(7, 170, 50, 14), prop("text", string("OK")),
                prop("default", "<bool>true</bool>")),
         button("buttonCancel", "Cancel", (87, 170, 50, 14)),
@@ -166,8 +175,8 @@ def event_editor():
         label("labelIntervalHour", "hour", (115, 23, 15, 8)),
         label("labelIntervalMin", "min", (157, 23, 12, 8)),
         label("labelIntervalSec", "sec", (197, 23, 12, 8)),
-        label("labelCurrent", "00:00:00", (180, 75, 29, 8)),
-        label("labelLength", "00:00:00", (180, 87, 29, 8)),
+        label("labelCurrent", "00:00:00", (180, 75, 29, 8), accessible("Current")),
+        label("labelLength", "00:00:00", (180, 87, 29, 8), accessible("Length")),
         label("labelLengthCaption", "Length :", (150, 87, 27, 8)),
         label("labelCurrentCaption", "Current :", (150, 74, 28, 8)),
         label("labelRepHour", "hour", (113, 147, 15, 8)),

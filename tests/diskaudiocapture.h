@@ -59,7 +59,8 @@ public:
     {
         std::lock_guard lock(m_mutex);
         std::vector<float> out(std::size_t(m_bytes.size()) / sizeof(float));
-        std::memcpy(out.data(), m_bytes.constData(), out.size() * sizeof(float));
+        if (!out.empty())
+            std::memcpy(out.data(), m_bytes.constData(), out.size() * sizeof(float));
         return out;
     }
 

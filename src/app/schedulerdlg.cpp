@@ -168,6 +168,7 @@ void CSchedulerDlg::CreateRebar()
     // whatever the window's size; a narrow window clips it.
     m_hWndRebar = new QFrame(m_ui->clientArea);
     m_hWndRebar->setObjectName(QStringLiteral("rebar"));
+    m_hWndRebar->setAccessibleName(QStringLiteral("Toolbar"));
     m_hWndRebar->setFrameShape(QFrame::Panel);
     m_hWndRebar->setFrameShadow(QFrame::Sunken);
     m_hWndRebar->setGeometry(0, 0, RebarWidth, RebarHeight);
@@ -182,6 +183,7 @@ QToolBar *CSchedulerDlg::CreateToolbar(QWidget *rebar)
 
     auto *toolbar = new QToolBar(rebar);
     toolbar->setObjectName(QStringLiteral("toolbar"));
+    toolbar->setAccessibleName(QStringLiteral("Toolbar"));
     toolbar->setMovable(false);
     toolbar->setFloatable(false);
     toolbar->setIconSize(QSize(ToolbarImageSize, ToolbarImageSize));
@@ -213,6 +215,7 @@ QToolBar *CSchedulerDlg::CreateToolbar(QWidget *rebar)
 void CSchedulerDlg::CreateMenuBar()
 {
     m_pMenu = new QMenuBar(this);
+    m_pMenu->setAccessibleName(QStringLiteral("Menu"));
 
     QMenu *file = m_pMenu->addMenu(QStringLiteral("&File"));
     addCommand(file, QStringLiteral("New"), CommandId::FileNew);
@@ -237,6 +240,7 @@ void CSchedulerDlg::CreateMenuBar()
 
     // Help sits at the right end of the bar.
     auto *rightBar = new QMenuBar(m_pMenu);
+    rightBar->setAccessibleName(QStringLiteral("Help menu"));
     QMenu *help = rightBar->addMenu(QStringLiteral("Help"));
     addCommand(help, QStringLiteral("Help"), CommandId::Help);
     help->addSeparator();

@@ -92,7 +92,9 @@ QSize UpDownControl::sizeHint() const
 
 bool UpDownControl::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_buddy && event->type() == QEvent::KeyPress) {
+    // The type first: while the buddy is being destroyed it is no longer an
+    // edit, and comparing the guarded pointer would look at it as one.
+    if (event->type() == QEvent::KeyPress && watched == m_buddy) {
         const auto *key = static_cast<QKeyEvent *>(event);
         if (key->modifiers() == Qt::NoModifier || key->modifiers() == Qt::KeypadModifier) {
             if (key->key() == Qt::Key_Up || key->key() == Qt::Key_Down) {

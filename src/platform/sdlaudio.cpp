@@ -33,9 +33,19 @@ struct Subsystem
     }
 };
 
+// SDL keeps some state per calling thread (its error text) and frees it by
+// itself only for threads it started; a playback worker's would be left
+// behind when the worker ends.
+struct ThreadStateRelease
+{
+    ~ThreadStateRelease() { SDL_TLSCleanup(); }
+};
+
 Subsystem &subsystem()
 {
     static Subsystem instance;
+    static thread_local ThreadStateRelease releaseOnThreadExit;
+    (void)releaseOnThreadExit;
     return instance;
 }
 

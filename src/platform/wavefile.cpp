@@ -132,10 +132,11 @@ std::optional<WaveData> Read(QIODevice &device, QString *error)
         setError(error, QString::fromUtf8(sf_strerror(file.get())));
         return std::nullopt;
     }
-    // A float file may hold anything; what is not a number is silence.
+    // A float file may hold anything: what is not a number is silence, and
+    // what lies beyond full scale is held at it (saved again as integers it
+    // would otherwise wrap round into loud noise).
     for (float &sample : wave.samples)
-        if (!std::isfinite(sample))
-            sample = 0.0f;
+        sample = std::isfinite(sample) ? std::clamp(sample, -1.0f, 1.0f) : 0.0f;
     return wave;
 }
 

@@ -3,6 +3,7 @@
 #include "eventlistctrl.h"
 #include "eventtable.h"
 #include "help.h"
+#include "mainwindowcontrols.h"
 #include "modalanswer.h"
 #include "profile.h"
 #include "programdirectory.h"
@@ -51,20 +52,16 @@ struct Window
 
     void menu(int id)
     {
-        for (QAction *top : dlg.menuBar()->actions())
-            if (top->text() == QStringLiteral("Event"))
-                for (QAction *item : top->menu()->actions())
-                    if (item->data().toInt() == id)
-                        return item->trigger();
-        QFAIL("no such item in the Event menu");
+        QAction *item = MenuItem(dlg, id);
+        QVERIFY2(item, "no such menu item");
+        item->trigger();
     }
 
     void toolbar(int id)
     {
-        for (QAction *action : dlg.toolbar()->actions())
-            if (action->data().toInt() == id)
-                return QTest::mouseClick(dlg.toolbar()->widgetForAction(action), Qt::LeftButton);
-        QFAIL("no such toolbar button");
+        QToolButton *button = ToolButton(dlg, id);
+        QVERIFY2(button, "no such toolbar button");
+        QTest::mouseClick(button, Qt::LeftButton);
     }
 };
 

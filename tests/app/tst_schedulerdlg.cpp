@@ -1,6 +1,7 @@
 #include "commandids.h"
 #include "eventlistctrl.h"
 #include "help.h"
+#include "mainwindowcontrols.h"
 #include "modalanswer.h"
 #include "profile.h"
 #include "programdirectory.h"
@@ -15,31 +16,6 @@
 #include <QMenuBar>
 #include <QToolBar>
 #include <QToolButton>
-
-namespace {
-
-QAction *menuAction(CSchedulerDlg &dlg, int id)
-{
-    QList<QMenuBar *> bars{dlg.menuBar()};
-    if (auto *corner = qobject_cast<QMenuBar *>(dlg.menuBar()->cornerWidget(Qt::TopRightCorner)))
-        bars << corner;
-    for (QMenuBar *bar : bars)
-        for (QAction *top : bar->actions())
-            for (QAction *item : top->menu()->actions())
-                if (item->data().toInt() == id)
-                    return item;
-    return nullptr;
-}
-
-QToolButton *toolButton(CSchedulerDlg &dlg, int id)
-{
-    for (QAction *action : dlg.toolbar()->actions())
-        if (action->data().toInt() == id)
-            return qobject_cast<QToolButton *>(dlg.toolbar()->widgetForAction(action));
-    return nullptr;
-}
-
-} // namespace
 
 class TestSchedulerDlg : public QObject
 {
@@ -89,7 +65,7 @@ private slots:
             menus << a->text();
         QCOMPARE(menus, (QStringList{"&File", "Event", "Parlo", "Help"}));
         // Menu items are never greyed, not even Stop while stopped.
-        QVERIFY(menuAction(dlg, CommandId::ScheduleStop)->isEnabled());
+        QVERIFY(MenuItem(dlg, CommandId::ScheduleStop)->isEnabled());
 
         CEventListCtrl *list = dlg.eventList();
         QCOMPARE(list->highlightMode(), int(CEventListCtrl::HighlightColumns));
@@ -204,7 +180,7 @@ private slots:
         dlg.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));
         if (how == "exit")
-            menuAction(dlg, CommandId::FileExit)->trigger();
+            MenuItem(dlg, CommandId::FileExit)->trigger();
         else if (how == "escape")
             QTest::keyClick(&dlg, Qt::Key_Escape);
         else if (how == "close")
@@ -224,7 +200,7 @@ private slots:
             title = w->windowTitle();
             static_cast<QDialog *>(w)->accept();
         });
-        menuAction(dlg, CommandId::AppAbout)->trigger();
+        MenuItem(dlg, CommandId::AppAbout)->trigger();
         QVERIFY(answer.seen());
         QCOMPARE(title, QStringLiteral("About Parlowen"));
         // The menu command never tries the external program.
@@ -278,9 +254,9 @@ private slots:
             CSchedulerDlg dlg;
             dlg.show();
             if (fromToolbar)
-                QTest::mouseClick(toolButton(dlg, CommandId::Help), Qt::LeftButton);
+                QTest::mouseClick(ToolButton(dlg, CommandId::Help), Qt::LeftButton);
             else
-                menuAction(dlg, CommandId::Help)->trigger();
+                MenuItem(dlg, CommandId::Help)->trigger();
             QTRY_VERIFY(Help::IsShown());
         }
         // The main window takes its help window with it.

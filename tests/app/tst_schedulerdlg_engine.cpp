@@ -1,5 +1,6 @@
 #include "commandids.h"
 #include "eventtable.h"
+#include "mainwindowcontrols.h"
 #include "playbackengine.h"
 #include "programdirectory.h"
 #include "schedulerdlg.h"
@@ -21,24 +22,6 @@
 class TestSchedulerDlgEngine : public QObject
 {
     Q_OBJECT
-
-    static QToolButton *toolButton(CSchedulerDlg &dlg, int id)
-    {
-        for (QAction *action : dlg.toolbar()->actions())
-            if (action->data().toInt() == id)
-                return qobject_cast<QToolButton *>(dlg.toolbar()->widgetForAction(action));
-        return nullptr;
-    }
-
-    static QAction *menuItem(CSchedulerDlg &dlg, int id)
-    {
-        for (QAction *top : dlg.menuBar()->actions())
-            if (top->menu())
-                for (QAction *item : top->menu()->actions())
-                    if (item->data().toInt() == id)
-                        return item;
-        return nullptr;
-    }
 
     static void addEvent(CSchedulerDlg &dlg, const QString &startIn, const QString &repetition,
                          const QString &waveFile = QString())
@@ -71,13 +54,13 @@ private slots:
         QTest::qWait(1300);
         QCOMPARE(startIn(dlg), QStringLiteral("00:10:00")); // nothing before Start
 
-        QTest::mouseClick(toolButton(dlg, CommandId::ScheduleStart), Qt::LeftButton);
+        QTest::mouseClick(ToolButton(dlg, CommandId::ScheduleStart), Qt::LeftButton);
         QVERIFY(!dlg.IsToolbarButtonEnabled(CommandId::ScheduleStart));
         QVERIFY(dlg.IsToolbarButtonEnabled(CommandId::ScheduleStop));
         QVERIFY(dlg.isCountDownRunning());
         QTRY_COMPARE_WITH_TIMEOUT(startIn(dlg), QStringLiteral("00:09:59"), 3000);
 
-        QTest::mouseClick(toolButton(dlg, CommandId::ScheduleStop), Qt::LeftButton);
+        QTest::mouseClick(ToolButton(dlg, CommandId::ScheduleStop), Qt::LeftButton);
         QVERIFY(dlg.IsToolbarButtonEnabled(CommandId::ScheduleStart));
         QVERIFY(!dlg.IsToolbarButtonEnabled(CommandId::ScheduleStop));
         QVERIFY(!dlg.isCountDownRunning());
@@ -87,7 +70,7 @@ private slots:
         QCOMPARE(startIn(dlg), stoppedAt);
 
         // Stop once more, from the menu: nothing changes.
-        menuItem(dlg, CommandId::ScheduleStop)->trigger();
+        MenuItem(dlg, CommandId::ScheduleStop)->trigger();
         QVERIFY(dlg.IsToolbarButtonEnabled(CommandId::ScheduleStart));
         QVERIFY(!dlg.IsToolbarButtonEnabled(CommandId::ScheduleStop));
         QVERIFY(!dlg.isCountDownRunning());
@@ -97,9 +80,9 @@ private slots:
     {
         CSchedulerDlg dlg;
         addEvent(dlg, QStringLiteral("00:10:00"), QStringLiteral("1"));
-        menuItem(dlg, CommandId::ScheduleStart)->trigger();
+        MenuItem(dlg, CommandId::ScheduleStart)->trigger();
         QTest::qWait(600);
-        menuItem(dlg, CommandId::ScheduleStart)->trigger();
+        MenuItem(dlg, CommandId::ScheduleStart)->trigger();
         QElapsedTimer sinceSecondStart;
         sinceSecondStart.start();
         QTRY_COMPARE_WITH_TIMEOUT(startIn(dlg), QStringLiteral("00:09:59"), 3000);

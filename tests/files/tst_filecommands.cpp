@@ -1,5 +1,6 @@
 #include "commandids.h"
 #include "eventtable.h"
+#include "mainwindowcontrols.h"
 #include "profile.h"
 #include "programdirectory.h"
 #include "schedulerdlg.h"
@@ -125,22 +126,6 @@ ModalChain::Answer cancel()
     return [](QWidget *w) { static_cast<QDialog *>(w)->reject(); };
 }
 
-QAction *fileMenuAction(CSchedulerDlg &dlg, int id)
-{
-    for (QAction *item : dlg.menuBar()->actions().constFirst()->menu()->actions())
-        if (item->data().toInt() == id)
-            return item;
-    return nullptr;
-}
-
-QToolButton *toolButton(CSchedulerDlg &dlg, int id)
-{
-    for (QAction *action : dlg.toolbar()->actions())
-        if (action->data().toInt() == id)
-            return qobject_cast<QToolButton *>(dlg.toolbar()->widgetForAction(action));
-    return nullptr;
-}
-
 QStringList names(const EventTable &table)
 {
     QStringList out;
@@ -253,7 +238,7 @@ private slots:
             CSchedulerDlg dlg;
             dlg.show();
             ModalChain chain({choose(workFile("week.sked"))});
-            fileMenuAction(dlg, CommandId::FileOpen)->trigger();
+            MenuItem(dlg, CommandId::FileOpen)->trigger();
             QCOMPARE(chain.answered(), 1);
             QCOMPARE(dlg.windowTitle(), title(workFile("week.sked")));
             dlg.close();
@@ -272,7 +257,7 @@ private slots:
         dlg.eventTable()->insertAtTop(QStringLiteral("old"));
         {
             ModalChain none({cancel()});
-            QTest::mouseClick(toolButton(dlg, CommandId::FileNew), Qt::LeftButton);
+            QTest::mouseClick(ToolButton(dlg, CommandId::FileNew), Qt::LeftButton);
             QCOMPARE(none.answered(), 0);
         }
         QCOMPARE(dlg.eventTable()->rowCount(), 0);
@@ -297,14 +282,14 @@ private slots:
     {
         CSchedulerDlg dlg;
         dlg.show();
-        fileMenuAction(dlg, CommandId::FileNew)->trigger();
+        MenuItem(dlg, CommandId::FileNew)->trigger();
         dlg.eventTable()->insertAtTop(QStringLiteral("R1"));
 
         // The typed name gets the schedule suffix.
         QFileDialog::AcceptMode mode = QFileDialog::AcceptOpen;
         {
             ModalChain chain({choose(workFile("tea"), &mode)});
-            fileMenuAction(dlg, CommandId::FileSave)->trigger();
+            MenuItem(dlg, CommandId::FileSave)->trigger();
             QCOMPARE(chain.answered(), 1);
         }
         QCOMPARE(mode, QFileDialog::AcceptSave);
@@ -316,7 +301,7 @@ private slots:
         // A named schedule is saved without a dialog, also from the toolbar.
         dlg.eventTable()->insertAtTop(QStringLiteral("R0"));
         ModalChain none({cancel()});
-        QTest::mouseClick(toolButton(dlg, CommandId::FileSave), Qt::LeftButton);
+        QTest::mouseClick(ToolButton(dlg, CommandId::FileSave), Qt::LeftButton);
         QCOMPARE(none.answered(), 0);
         QCOMPARE(contents(workFile("tea.sked")),
                  QByteArray("KQ10000\tR1\t0\t\t\t\t\t\r\nKQ10000\tR0\t0\t\t\t\t\t\r\n"));
@@ -368,7 +353,7 @@ private slots:
             filterAfterPattern = dialog->nameFilters();
             dialog->reject();
         }});
-        fileMenuAction(dlg, command)->trigger();
+        MenuItem(dlg, command)->trigger();
         QCOMPARE(chain.answered(), 1);
         QCOMPARE(initialName, QStringLiteral("*.sked"));
         QCOMPARE(directory, m_work.path());
@@ -420,14 +405,14 @@ private slots:
         QFETCH(QString, command);
         CSchedulerDlg dlg;
         dlg.show();
-        fileMenuAction(dlg, CommandId::FileNew)->trigger();
+        MenuItem(dlg, CommandId::FileNew)->trigger();
         dlg.eventTable()->insertAtTop(QStringLiteral("kept"));
 
         ModalChain chain({press(QMessageBox::Yes), cancel()});
         if (command == "close")
             dlg.close();
         else
-            fileMenuAction(dlg, command == "new" ? CommandId::FileNew : CommandId::FileOpen)->trigger();
+            MenuItem(dlg, command == "new" ? CommandId::FileNew : CommandId::FileOpen)->trigger();
         // The question, then Save As; no Open dialog after it.
         QTRY_COMPARE(chain.answered(), 2);
         QVERIFY(dlg.isVisible());
@@ -441,7 +426,7 @@ private slots:
     {
         CSchedulerDlg dlg;
         dlg.show();
-        fileMenuAction(dlg, CommandId::FileNew)->trigger();
+        MenuItem(dlg, CommandId::FileNew)->trigger();
         dlg.eventTable()->insertAtTop(QStringLiteral("lost"));
         ModalChain chain({press(QMessageBox::No)});
         dlg.close();
@@ -455,7 +440,7 @@ private slots:
     {
         CSchedulerDlg dlg;
         dlg.show();
-        fileMenuAction(dlg, CommandId::FileNew)->trigger();
+        MenuItem(dlg, CommandId::FileNew)->trigger();
         dlg.eventTable()->insertAtTop(QStringLiteral("R1"));
         ModalChain chain({press(QMessageBox::Yes), choose(workFile("named.sked"))});
         dlg.close();
@@ -489,7 +474,7 @@ private slots:
         QVERIFY(QFile::copy(fixture("bad-third-record.sked"), workFile("bad.sked")));
         CSchedulerDlg dlg;
         dlg.show();
-        fileMenuAction(dlg, CommandId::FileNew)->trigger();
+        MenuItem(dlg, CommandId::FileNew)->trigger();
         dlg.eventTable()->insertAtTop(QStringLiteral("old"));
 
         SeenBox seen;
@@ -498,7 +483,7 @@ private slots:
         if (!box.isEmpty())
             answers << press(QMessageBox::Ok, &seen);
         ModalChain chain(answers);
-        QTest::mouseClick(toolButton(dlg, CommandId::FileOpen), Qt::LeftButton);
+        QTest::mouseClick(ToolButton(dlg, CommandId::FileOpen), Qt::LeftButton);
         QCOMPARE(chain.answered(), answers.size());
 
         const QString path = chosen.isEmpty() ? programFile("NoName.sked")
@@ -524,7 +509,7 @@ private slots:
         QVERIFY(QDir(m_work.path()).mkdir("folder"));
         CSchedulerDlg dlg;
         dlg.show();
-        fileMenuAction(dlg, CommandId::FileNew)->trigger();
+        MenuItem(dlg, CommandId::FileNew)->trigger();
         dlg.eventTable()->insertAtTop(QStringLiteral("unsaved"));
 
         SeenBox seen;
@@ -547,7 +532,7 @@ private slots:
     {
         CSchedulerDlg dlg;
         dlg.show();
-        fileMenuAction(dlg, CommandId::FileNew)->trigger();
+        MenuItem(dlg, CommandId::FileNew)->trigger();
         dlg.eventTable()->insertAtTop(QStringLiteral("unsaved"));
         SeenBox warning;
         ModalChain chain({press(QMessageBox::Yes), choose(workFile("missing/a.sked")),
@@ -575,10 +560,10 @@ private slots:
         CSchedulerDlg dlg;
         dlg.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));
-        fileMenuAction(dlg, CommandId::FileNew)->trigger();
+        MenuItem(dlg, CommandId::FileNew)->trigger();
         ModalChain none({cancel()});
         if (how == "exit")
-            fileMenuAction(dlg, CommandId::FileExit)->trigger();
+            MenuItem(dlg, CommandId::FileExit)->trigger();
         else
             QTest::keyClick(&dlg, how == "enter" ? Qt::Key_Return : Qt::Key_Escape);
         QCOMPARE(none.answered(), 0);

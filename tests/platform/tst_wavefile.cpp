@@ -103,6 +103,23 @@ private slots:
         QVERIFY(wave->samples.capacity() < 1'000'000);
     }
 
+    void holdsFloatSamplesAtFullScale()
+    {
+        // A float file may go beyond full scale (and the editor saves the
+        // wave again as 16-bit integers, where such values would wrap round).
+        WaveData wave;
+        wave.sampleRate = 8000;
+        wave.channels = 1;
+        wave.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
+        wave.samples = {0.5f, 1.5f, -2.0f, -0.25f};
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("loud.wav"));
+        QVERIFY(WaveFile::Write(path, wave));
+        const std::optional<WaveData> read = WaveFile::Read(path);
+        QVERIFY(read);
+        QCOMPARE(read->samples, (std::vector<float>{0.5f, 1.0f, -1.0f, -0.25f}));
+    }
+
     void survivesRandomBytes()
     {
         // Random damage to a real file: every outcome is fine but a crash or

@@ -1,0 +1,67 @@
+#!/usr/bin/env python3
+"""Prints each benchmark's figure beside its baseline measured in the same run.
+
+Reads the JSON files Google Benchmark wrote (--benchmark_out) and pairs every
+benchmark with the baseline named in BASELINES: the same argument where the
+benchmark has one.
+"""
+
+import json
+import re
+import sys
+
+# benchmark name (without its argument) -> the baseline it is measured against
+BASELINES = {
+    "BM_Tick": "BM_ParseAndFormat",
+    "BM_LoadSchedule": "BM_ReadFileBytes",
+    "BM_SaveSchedule": "BM_ReadFileBytes",
+    "BM_StartUpToFirstWindow": "BM_StartUpToFirstWindow_MinimalQtBaseline",
+}
+
+
+def split_name(name):
+    # "BM_Tick/1000" -> ("BM_Tick", "/1000"); "BM_X/iterations:20/manual_time" -> ("BM_X", "")
+    base, _, rest = name.partition("/")
+    arg = rest.split("/")[0] if rest and re.fullmatch(r"\d+", rest.split("/")[0]) else ""
+    return base, ("/" + arg) if arg else ""
+
+
+def main(paths):
+    results = {}
+    for path in paths:
+        with open(path, encoding="utf-8") as f:
+            for run in json.load(f)["benchmarks"]:
+                if run.get("run_type", "iteration") != "iteration":
+                    continue
+                base, arg = split_name(run["name"])
+                results[(base, arg)] = run
+
+    print(f"{'benchmark':<40} {'time':>14} {'baseline':>14} {'ratio':>8}  extra")
+    for (base, arg), run in sorted(results.items()):
+        baseline_name = BASELINES.get(base)
+        if not baseline_name:
+            continue
+        baseline = results.get((baseline_name, arg)) or results.get((baseline_name, ""))
+        unit = run["time_unit"]
+        time = run["real_time"]
+        line = f"{base + arg:<40} {time:>11.3f} {unit:<2}"
+        if baseline:
+            factor = {"ns": 1e-9, "us": 1e-6, "ms": 1e-3, "s": 1.0}
+            ratio = (time * factor[unit]) / (baseline["real_time"] * factor[baseline["time_unit"]])
+            line += f" {baseline['real_time']:>11.3f} {baseline['time_unit']:<2} {ratio:>7.2f}x"
+        else:
+            line += f" {'(none)':>14} {'':>8}"
+        extras = []
+        if "items_per_second" in run and arg:
+            per_item_ns = 1e9 / run["items_per_second"]
+            extras.append(f"{per_item_ns:.0f} ns per row")
+        if "peak_rss_KiB" in run:
+            extras.append(f"peak RSS {run['peak_rss_KiB'] / 1024:.1f} MiB")
+            if baseline and "peak_rss_KiB" in baseline:
+                extras.append(f"(baseline {baseline['peak_rss_KiB'] / 1024:.1f} MiB, "
+                              f"{run['peak_rss_KiB'] / baseline['peak_rss_KiB']:.2f}x)")
+        print(line + "  " + " ".join(extras))
+
+
+if __name__ == "__main__":
+    main(sys.argv[1:])

@@ -1,0 +1,98 @@
+// Loaded into the real program by the end-to-end test (LD_PRELOAD), this
+// stands in for the user's hands: it reads commands from standard input and
+// performs them on the program's real widgets, with real clicks, and answers
+// on standard output. The program itself knows nothing of it.
+//
+//   click <command id>   clicks the toolbar button of that command
+//   close                closes the main window as its close box does
+//
+// Once the main window is on screen it prints "ready"; each command is
+// answered with "done <command>" or "error <what>".
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QSocketNotifier>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <QWidget>
+
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+
+void say(const QByteArray &line)
+{
+    std::fputs((line + '\n').constData(), stdout);
+    std::fflush(stdout);
+}
+
+QWidget *mainWindow()
+{
+    for (QWidget *widget : QApplication::topLevelWidgets())
+        if (widget->inherits("CSchedulerDlg") && widget->isVisible())
+            return widget;
+    return nullptr;
+}
+
+void perform(const QByteArray &line)
+{
+    QWidget *window = mainWindow();
+    const QList<QByteArray> words = line.trimmed().split(' ');
+    if (!window) {
+        say("error no main window");
+    } else if (words.value(0) == "click") {
+        auto *button = window->findChild<QToolButton *>(QStringLiteral("toolbutton%1").arg(
+            QString::fromLatin1(words.value(1))));
+        if (!button || !button->isEnabled()) {
+            say("error no enabled button " + words.value(1));
+            return;
+        }
+        QTest::mouseClick(button, Qt::LeftButton);
+        say("done " + line.trimmed());
+    } else if (words.value(0) == "close") {
+        say("done close");
+        window->close();
+    } else {
+        say("error unknown command " + line.trimmed());
+    }
+}
+
+void startAgent()
+{
+    // Standard input is read line by line as the event loop runs, so the
+    // commands act between the program's own events, like a user's.
+    auto *input = new QSocketNotifier(STDIN_FILENO, QSocketNotifier::Read, qApp);
+    QObject::connect(input, &QSocketNotifier::activated, qApp, [input] {
+        static QByteArray pending;
+        char buffer[256];
+        const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
+        if (n <= 0) {
+            input->setEnabled(false);
+            return;
+        }
+        pending.append(buffer, n);
+        qsizetype end = 0;
+        while ((end = pending.indexOf('\n')) >= 0) {
+            const QByteArray line = pending.left(end);
+            pending.remove(0, end + 1);
+            perform(line);
+        }
+    });
+
+    auto *watch = new QTimer(qApp);
+    watch->setInterval(20);
+    QObject::connect(watch, &QTimer::timeout, qApp, [watch] {
+        if (QWidget *window = mainWindow(); window && window->windowHandle()
+                                            && window->windowHandle()->isExposed()) {
+            watch->stop();
+            say("ready");
+        }
+    });
+    watch->start();
+}
+
+} // namespace
+
+Q_COREAPP_STARTUP_FUNCTION(startAgent)
