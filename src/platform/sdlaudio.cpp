@@ -65,6 +65,36 @@ Uint16 bufferFrames(int sampleRate)
     return Uint16(std::bit_ceil(wanted));
 }
 
+enum class Direction { Output = 0, Input = 1 };
+
+// Opens the default device of the direction for 32-bit float samples at the
+// rate and channel count given (SDL converts for the hardware) and starts
+// it; the callback then fills or takes the samples on SDL's audio thread.
+// 0, with `error` set, when the device cannot be opened.
+SDL_AudioDeviceID openDevice(Direction direction, int sampleRate, int channels,
+                             SDL_AudioCallback callback, void *user, QString *error)
+{
+    SDL_AudioSpec wanted{};
+    wanted.freq = sampleRate;
+    wanted.format = AUDIO_F32SYS;
+    wanted.channels = Uint8(channels);
+    wanted.samples = bufferFrames(sampleRate);
+    wanted.callback = callback;
+    wanted.userdata = user;
+
+    std::lock_guard lock(deviceMutex());
+    SDL_AudioSpec obtained{};
+    const SDL_AudioDeviceID device =
+        SDL_OpenAudioDevice(nullptr, int(direction), &wanted, &obtained, 0);
+    if (device == 0) {
+        if (error)
+            *error = QString::fromUtf8(SDL_GetError());
+        return 0;
+    }
+    SDL_PauseAudioDevice(device, 0);
+    return device;
+}
+
 } // namespace
 
 namespace SdlAudio {
@@ -102,25 +132,10 @@ std::unique_ptr<AudioPlayback> AudioPlayback::Start(std::shared_ptr<const WaveDa
     }
 
     std::unique_ptr<AudioPlayback> playback(new AudioPlayback(std::move(wave)));
-    SDL_AudioSpec wanted{};
-    wanted.freq = playback->m_wave->sampleRate;
-    wanted.format = AUDIO_F32SYS;
-    wanted.channels = Uint8(playback->m_wave->channels);
-    wanted.samples = bufferFrames(wanted.freq);
-    wanted.callback = &AudioPlayback::fillCallback;
-    wanted.userdata = playback.get();
-
-    std::lock_guard lock(deviceMutex());
-    SDL_AudioSpec obtained{};
-    const SDL_AudioDeviceID device = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
-    if (device == 0) {
-        if (error)
-            *error = QString::fromUtf8(SDL_GetError());
-        return nullptr;
-    }
-    playback->m_device = device;
-    SDL_PauseAudioDevice(device, 0);
-    return playback;
+    playback->m_device = openDevice(Direction::Output, playback->m_wave->sampleRate,
+                                    playback->m_wave->channels, &AudioPlayback::fillCallback,
+                                    playback.get(), error);
+    return playback->m_device != 0 ? std::move(playback) : nullptr;
 }
 
 AudioPlayback::~AudioPlayback()
@@ -205,25 +220,9 @@ std::unique_ptr<AudioCapture> AudioCapture::Start(int sampleRate, int channels, 
     }
 
     std::unique_ptr<AudioCapture> capture(new AudioCapture(channels));
-    SDL_AudioSpec wanted{};
-    wanted.freq = sampleRate;
-    wanted.format = AUDIO_F32SYS;
-    wanted.channels = Uint8(channels);
-    wanted.samples = bufferFrames(sampleRate);
-    wanted.callback = &AudioCapture::takeCallback;
-    wanted.userdata = capture.get();
-
-    std::lock_guard lock(deviceMutex());
-    SDL_AudioSpec obtained{};
-    const SDL_AudioDeviceID device = SDL_OpenAudioDevice(nullptr, 1, &wanted, &obtained, 0);
-    if (device == 0) {
-        if (error)
-            *error = QString::fromUtf8(SDL_GetError());
-        return nullptr;
-    }
-    capture->m_device = device;
-    SDL_PauseAudioDevice(device, 0);
-    return capture;
+    capture->m_device = openDevice(Direction::Input, sampleRate, channels,
+                                   &AudioCapture::takeCallback, capture.get(), error);
+    return capture->m_device != 0 ? std::move(capture) : nullptr;
 }
 
 AudioCapture::~AudioCapture()

@@ -1,4 +1,5 @@
 #include "commandids.h"
+#include "editorcontrols.h"
 #include "eventdlg.h"
 #include "help.h"
 #include "modalanswer.h"
@@ -24,15 +25,6 @@ QString writeWave(const QTemporaryDir &dir, quint32 ms)
     if (!WaveFile::Write(path, AudibleWave(1000, 1, ms)))
         qFatal("cannot write %s", qPrintable(path));
     return path;
-}
-
-template<class T = QLineEdit>
-T *child(QWidget &dlg, const char *name)
-{
-    T *widget = dlg.findChild<T *>(name);
-    if (!widget)
-        qFatal("no %s in the editor", name);
-    return widget;
 }
 
 // Replaces an edit's text by typing, as the user would.

@@ -1,6 +1,7 @@
 #include "commandids.h"
 #include "diskaudiocapture.h"
 #include "diskaudioinput.h"
+#include "editorcontrols.h"
 #include "eventdlg.h"
 #include "modalanswer.h"
 #include "testmain.h"
@@ -17,15 +18,6 @@
 #include <memory>
 
 namespace {
-
-template<class T = QLineEdit>
-T *child(QWidget &dlg, const char *name)
-{
-    T *widget = dlg.findChild<T *>(name);
-    if (!widget)
-        qFatal("no %s in the editor", name);
-    return widget;
-}
 
 QString text(QWidget &dlg, const char *name)
 {
