@@ -3,6 +3,7 @@
 #include "eventlistctrl.h"
 #include "eventtable.h"
 #include "help.h"
+#include "helpfile.h"
 #include "mainwindowcontrols.h"
 #include "modalanswer.h"
 #include "profile.h"
@@ -392,10 +393,7 @@ private slots:
     {
         QTemporaryDir programDir;
         QVERIFY(programDir.isValid());
-        QFile file(programDir.filePath("parlowen.html"));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("<html><body><h1>Parlowen Help</h1><p>Events</p></body></html>");
-        file.close();
+        QVERIFY(WriteHelpFile(programDir.path(), "<h1>Parlowen Help</h1><p>Events</p>"));
         SetProgramDirectoryForTesting(programDir.path());
 
         Window w;

@@ -1,6 +1,7 @@
 #include "commandids.h"
 #include "eventlistctrl.h"
 #include "help.h"
+#include "helpfile.h"
 #include "mainwindowcontrols.h"
 #include "modalanswer.h"
 #include "profile.h"
@@ -246,10 +247,7 @@ private slots:
     void helpOpensTheHelpWindowFromMenuAndToolbar()
     {
         QFETCH(bool, fromToolbar);
-        QFile help(m_programDir.filePath("parlowen.html"));
-        QVERIFY(help.open(QIODevice::WriteOnly));
-        help.write("<html><body><h1>Parlowen Help</h1></body></html>");
-        help.close();
+        QVERIFY(WriteHelpFile(m_programDir.path()));
         {
             CSchedulerDlg dlg;
             dlg.show();

@@ -2,6 +2,7 @@
 #include "editorcontrols.h"
 #include "eventdlg.h"
 #include "help.h"
+#include "helpfile.h"
 #include "modalanswer.h"
 #include "profile.h"
 #include "programdirectory.h"
@@ -424,10 +425,7 @@ private slots:
     {
         QTemporaryDir programDir;
         QVERIFY(programDir.isValid());
-        QFile help(programDir.filePath("parlowen.html"));
-        QVERIFY(help.open(QIODevice::WriteOnly));
-        help.write("<html><body><h1>Parlowen Help</h1></body></html>");
-        help.close();
+        QVERIFY(WriteHelpFile(programDir.path()));
         SetProgramDirectoryForTesting(programDir.path());
 
         CEventDlg dlg;
