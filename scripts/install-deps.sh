@@ -8,7 +8,11 @@ packages=(
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
     fonts-dejavu-core fonts-dejavu-extra
     libsdl2-dev libsndfile1-dev
+    libespeak-ng-dev espeak-ng-data
     libbenchmark-dev
+    # desktop integration and its tests: a private session bus, the
+    # validators of the desktop entry and the AppStream file, the package
+    dbus-daemon desktop-file-utils appstream shared-mime-info dpkg-dev file
     "$@"
 )
 

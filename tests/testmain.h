@@ -3,8 +3,9 @@
 // main() of every test suite. Before the application object exists it
 // selects the offscreen platform and a silent SDL audio driver (unless the
 // suite asked for another one, such as the disk driver) and points
-// XDG_CONFIG_HOME at a fresh temporary folder, so a suite never reads or
-// writes the user's own settings.
+// XDG_CONFIG_HOME, XDG_DATA_HOME and XDG_RUNTIME_DIR at fresh temporary
+// folders, so a suite never reads or writes the user's own settings, data
+// or session sockets.
 
 #include <QApplication>
 #include <QTemporaryDir>
@@ -19,9 +20,14 @@
         if (qEnvironmentVariableIsEmpty("SDL_AUDIODRIVER"))                    \
             qputenv("SDL_AUDIODRIVER", "dummy");                               \
         QTemporaryDir configHome;                                              \
-        if (!configHome.isValid())                                             \
+        QTemporaryDir dataHome;                                                \
+        QTemporaryDir runtimeDir;                                              \
+        if (!configHome.isValid() || !dataHome.isValid()                       \
+            || !runtimeDir.isValid())                                          \
             return EXIT_FAILURE;                                               \
         qputenv("XDG_CONFIG_HOME", configHome.path().toLocal8Bit());           \
+        qputenv("XDG_DATA_HOME", dataHome.path().toLocal8Bit());               \
+        qputenv("XDG_RUNTIME_DIR", runtimeDir.path().toLocal8Bit());           \
         QApplication app(argc, argv);                                          \
         app.setAttribute(Qt::AA_Use96Dpi, true);                               \
         TestClass test;                                                        \
