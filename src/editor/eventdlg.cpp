@@ -320,11 +320,12 @@ void CEventDlg::OpenOrCreate()
 
 void CEventDlg::CreateWaveFile(const QString &fileName)
 {
+    // An empty new wave saved as it is: the file is the same as an empty
+    // take, without opening the microphone (which may not be there) to
+    // record nothing.
     WaveDevice::DeviceId id = 0;
     ShowMciError(m_waveDevice.open(QString(), &id));
     m_wDeviceID = id;
-    ShowMciError(m_waveDevice.record(m_wDeviceID, this));
-    ShowMciError(m_waveDevice.stop(m_wDeviceID));
     ShowMciError(m_waveDevice.save(m_wDeviceID, fileName));
     ShowMciError(m_waveDevice.close(m_wDeviceID));
 }
@@ -384,10 +385,17 @@ void CEventDlg::OnRecord()
     m_btnStop->setEnabled(false);
     m_btnPlay->setEnabled(false);
     m_btnRecord->setEnabled(false);
-    // A take replaces the whole wave.
-    ShowMciError(m_waveDevice.deleteFrom(m_wDeviceID, 0));
+    // A take replaces the whole wave, but only once the input is really
+    // recording: a record that cannot start leaves the wave (and so the
+    // file the next Stop saves) as it was, and the buttons as after Stop.
+    const unsigned error = m_waveDevice.record(m_wDeviceID, this, true);
+    if (error != WaveDevice::NoError) {
+        m_btnPlay->setEnabled(true);
+        m_btnRecord->setEnabled(true);
+        ShowMciError(error);
+        return;
+    }
     m_btnStop->setEnabled(true);
-    ShowMciError(m_waveDevice.record(m_wDeviceID, this));
 }
 
 void CEventDlg::OnStop()

@@ -107,7 +107,7 @@ unsigned WaveDevice::open(const QString &element, DeviceId *id)
     }
     close(m_id);
     m_wave = std::make_shared<const WaveData>(std::move(wave));
-    m_unchangedFile = element;
+    setUnchangedFile(element);
     m_positionFrame = 0;
     m_id = ++m_lastId;
     *id = m_id;
@@ -154,7 +154,7 @@ void WaveDevice::playedToEnd(quint64 serial, bool heard)
     finish(NotifySuccessful);
 }
 
-unsigned WaveDevice::record(DeviceId id, QObject *notify)
+unsigned WaveDevice::record(DeviceId id, QObject *notify, bool overwrite)
 {
     if (!isOpen(id))
         return ErrorNotOpen;
@@ -162,6 +162,14 @@ unsigned WaveDevice::record(DeviceId id, QObject *notify)
     m_capture = AudioCapture::Start(m_wave->sampleRate, m_wave->channels);
     if (!m_capture)
         return ErrorNoInput;
+    if (overwrite && m_wave->frames() > 0) {
+        auto emptied = std::make_shared<WaveData>(*m_wave);
+        emptied->samples.clear();
+        m_wave = std::move(emptied);
+        setUnchangedFile({});
+    }
+    if (overwrite)
+        m_positionFrame = 0;
     m_mode = Mode::Recording;
     m_notify = notify;
     m_startFrame = m_positionFrame;
@@ -179,7 +187,7 @@ unsigned WaveDevice::deleteFrom(DeviceId id, quint32 fromMs)
         auto cut = std::make_shared<WaveData>(*m_wave);
         cut->samples.resize(std::size_t(from * cut->channels));
         m_wave = std::move(cut);
-        m_unchangedFile.clear();
+        setUnchangedFile({});
     }
     m_positionFrame = std::min(m_positionFrame, from);
     return NoError;
@@ -218,7 +226,7 @@ void WaveDevice::finish(Notification how, bool keepTake)
             m_positionFrame = m_startFrame + qint64(take.size()) / grown->channels;
             m_positionFrame = std::min(m_positionFrame, grown->frames());
             m_wave = std::move(grown);
-            m_unchangedFile.clear();
+            setUnchangedFile({});
         }
     }
     m_mode = Mode::Stopped;
@@ -239,8 +247,13 @@ unsigned WaveDevice::save(DeviceId id, const QString &path)
         return NoError;
     if (!WaveFile::Write(path, *m_wave))
         return ErrorCannotSave;
-    m_unchangedFile = path;
+    setUnchangedFile(path);
     return NoError;
+}
+
+void WaveDevice::setUnchangedFile(const QString &file)
+{
+    m_unchangedFile = file;
 }
 
 unsigned WaveDevice::close(DeviceId id)
@@ -250,7 +263,7 @@ unsigned WaveDevice::close(DeviceId id)
     // A take not yet stopped is not kept: closing is no stop.
     finish(NotifyAborted, false);
     m_wave.reset();
-    m_unchangedFile.clear();
+    setUnchangedFile({});
     m_positionFrame = 0;
     m_id = 0;
     return NoError;

@@ -69,8 +69,10 @@ public:
     // Plays from `fromMs` to the end.
     unsigned play(DeviceId id, quint32 fromMs, QObject *notify);
     // Records from the default input until stopped, inserting the take at the
-    // current position once it stops.
-    unsigned record(DeviceId id, QObject *notify);
+    // current position once it stops. With `overwrite` the take replaces the
+    // whole wave instead; the wave is emptied only once the input has really
+    // started, so a record that cannot start leaves it as it was.
+    unsigned record(DeviceId id, QObject *notify, bool overwrite = false);
     // Cuts the wave from `fromMs` to its end.
     unsigned deleteFrom(DeviceId id, quint32 fromMs);
     unsigned stop(DeviceId id);
@@ -93,13 +95,17 @@ private:
     // put into the wave unless `keepTake` is false.
     void finish(Notification how, bool keepTake = true);
     void playedToEnd(quint64 serial, bool heard);
+    // The one place that decides whether the wave in memory is the same as a
+    // file: `file` names it after a read or a save, an empty text marks the
+    // wave as changed (or never saved).
+    void setUnchangedFile(const QString &file);
 
     DeviceId m_id = 0;
     DeviceId m_lastId = 0;
     std::shared_ptr<const WaveData> m_wave;
     qint64 m_positionFrame = 0;
     // The file the wave was read from or last saved to, while the wave in
-    // memory is the same as that file's.
+    // memory is the same as that file's; set only by setUnchangedFile().
     QString m_unchangedFile;
 
     Mode m_mode = Mode::Stopped;

@@ -173,6 +173,47 @@ private slots:
         click(dlg, "buttonCancel");
     }
 
+    // Without a sound input, Record can only say so: the wave, the file that
+    // Stop or closing the window saves and the buttons stay as they were.
+    void aRecordThatCannotStartKeepsTheWave_data()
+    {
+        QTest::addColumn<bool>("close");
+        QTest::newRow("then Stop") << false;
+        QTest::newRow("then closing the window") << true;
+    }
+
+    void aRecordThatCannotStartKeepsTheWave()
+    {
+        QFETCH(bool, close);
+        const QString file = writeOld(QStringLiteral("kept%1.wav").arg(close));
+        QFile original(file);
+        QVERIFY(original.open(QIODevice::ReadOnly));
+        const QByteArray before = original.readAll();
+        original.close();
+
+        const QByteArray input = qgetenv("SDL_DISKAUDIOFILEIN");
+        qputenv("SDL_DISKAUDIOFILEIN", path("no-such-input.raw").toLocal8Bit());
+        CEventDlg dlg;
+        openEditor(dlg, file);
+        QString box;
+        {
+            ModalAnswer answer = ModalAnswer::messageBox(QMessageBox::Ok, &box);
+            click(dlg, "buttonRecord");
+            QTRY_VERIFY(answer.seen());
+        }
+        qputenv("SDL_DISKAUDIOFILEIN", input);
+        QCOMPARE(box, QStringLiteral("Nothing can be recorded: no sound input (microphone) is available."));
+        QCOMPARE(buttons(dlg), Idle);
+        QCOMPARE(text(dlg, "labelLength"), QStringLiteral("00:00:06"));
+        if (close)
+            dlg.close();
+        else
+            click(dlg, "buttonStop");
+
+        QVERIFY(original.open(QIODevice::ReadOnly));
+        QCOMPARE(original.readAll(), before);
+    }
+
     void endingWhileRecording_data()
     {
         QTest::addColumn<QString>("how");
