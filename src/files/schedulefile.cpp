@@ -14,11 +14,6 @@ namespace ScheduleFile {
 
 namespace {
 
-QString textOf(const QByteArray &field)
-{
-    return QString::fromUtf8(field);
-}
-
 // Records are collected into one buffer and handed to the device in pieces
 // of about this size: few calls, little memory.
 constexpr qsizetype WriteChunk = 64 * 1024;
@@ -56,18 +51,18 @@ LoadResult Parse(QByteArrayView data, const QString &programDirectory)
             return finish(false);
 
         EventRow row;
-        row.cells[EventTable::EventName] = textOf(reader.read(SkedFieldReader::FieldEnd));
-        row.image = LeadingNumber(textOf(reader.read(SkedFieldReader::FieldEnd)));
+        row.cells[EventTable::EventName] = reader.readText(SkedFieldReader::FieldEnd);
+        row.image = LeadingNumber(reader.readText(SkedFieldReader::FieldEnd));
 
         const QByteArray wave = reader.read(SkedFieldReader::FieldEnd);
         auto known = wavePaths.constFind(wave);
         if (known == wavePaths.constEnd())
-            known = wavePaths.insert(wave, ResolveWavePath(textOf(wave), programDirectory));
+            known = wavePaths.insert(wave, ResolveWavePath(SkedFieldReader::Decode(wave), programDirectory));
         row.cells[EventTable::WaveFile] = *known;
 
         for (int column : {EventTable::StartIn, EventTable::Interval, EventTable::Repetition})
-            row.cells[column] = textOf(reader.read(SkedFieldReader::FieldEnd));
-        row.cells[EventTable::Length] = textOf(reader.read(SkedFieldReader::LineEnd));
+            row.cells[column] = reader.readText(SkedFieldReader::FieldEnd);
+        row.cells[EventTable::Length] = reader.readText(SkedFieldReader::LineEnd);
         result.rows.append(std::move(row));
     }
     return finish(true);

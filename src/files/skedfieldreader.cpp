@@ -1,5 +1,7 @@
 #include "skedfieldreader.h"
 
+#include <QStringDecoder>
+
 #include <algorithm>
 
 namespace {
@@ -12,7 +14,30 @@ bool isLeadByte(char c)
 {
     return static_cast<unsigned char>(c) >= 0xC0;
 }
+// Windows-1252 where it differs from Latin-1: 0x80 to 0x9F. The five
+// codes it leaves undefined (zero here) keep their Latin-1 meaning.
+constexpr char16_t Windows1252High[32] = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
+    0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,
+};
 } // namespace
+
+QString SkedFieldReader::Decode(QByteArrayView field)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8.decode(field);
+    if (!utf8.hasError())
+        return text;
+    text.resize(field.size());
+    for (qsizetype i = 0; i < field.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(field[i]);
+        const char16_t high = byte >= 0x80 && byte <= 0x9F ? Windows1252High[byte - 0x80] : 0;
+        text[i] = QChar(high ? high : char16_t(byte));
+    }
+    return text;
+}
 
 char SkedFieldReader::next(bool consume)
 {

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QString>
 
 // Reads the fields of a schedule file one by one. This is the only place
 // that knows how a field ends: at its terminator, after MaxFieldBytes bytes,
@@ -25,6 +26,14 @@ public:
     // for the next read. A read that meets the end of the data gives what it
     // has; once the end has been met, every read gives an empty field.
     QByteArray read(char terminator);
+    // The same field as text (see Decode).
+    QString readText(char terminator) { return Decode(read(terminator)); }
+
+    // A field is UTF-8 when it is valid UTF-8; otherwise it comes from a
+    // Windows 8-bit code page, the format's first home, read as
+    // Windows-1252, so older files show their accents and signs instead of
+    // replacement characters, and are saved as UTF-8 from then on.
+    static QString Decode(QByteArrayView field);
 
     // True once a read has met the end of the data (not merely stopped
     // right before it).

@@ -125,6 +125,12 @@ private slots:
         QTest::newRow("300-byte field")
             << "field-300-bytes.sked" << true
             << QStringList{QString(254, u'N') + "|0|/prog/0|/snd/long.wav|00:00:10|00:01:00|1*\t00:00:01"};
+        // Each field on its own: valid UTF-8 stays UTF-8, anything else is
+        // read as Windows-1252.
+        QTest::newRow("Windows-1252 beside UTF-8")
+            << "windows-1252.sked" << true
+            << QStringList{QString::fromUtf8("Café € break|0|/snd/café.wav|00:00:10|00:01:00|1*|00:00:01"),
+                           QString::fromUtf8("Thé €|0|/snd/tea.wav|00:00:10|00:01:00|1*|00:00:01")};
         QTest::newRow("odd values")
             << "odd-values.sked" << true
             << QStringList{"Cut short|1|/snd/cut.wav|00:00:|||",

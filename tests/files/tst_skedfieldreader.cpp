@@ -89,6 +89,29 @@ private slots:
         QCOMPARE(read, fields);
         QCOMPARE(eofAfter, eof);
     }
+
+    void decodesFields_data()
+    {
+        QTest::addColumn<QByteArray>("field");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("ASCII") << QByteArray("Tea") << QStringLiteral("Tea");
+        QTest::newRow("UTF-8") << QByteArray("Caf\xc3\xa9 \xe2\x82\xac") << QString::fromUtf8("Café €");
+        QTest::newRow("Windows-1252") << QByteArray("Caf\xe9 \x80 break") << QString::fromUtf8("Café € break");
+        QTest::newRow("ends of the 0x80-0x9F table")
+            << QByteArray("\x82\x8c\x9f") << QString::fromUtf8("‚ŒŸ");
+        QTest::newRow("codes Windows-1252 leaves undefined")
+            << QByteArray("\x81\x8d\x8f\x90\x9d") << QStringLiteral("\u0081\u008d\u008f\u0090\u009d");
+        // A UTF-8 character cut short is no UTF-8: the whole field is 8-bit.
+        QTest::newRow("UTF-8 cut short") << QByteArray("\xc3\xa9\xc3") << QString::fromUtf8("Ã©Ã");
+    }
+
+    void decodesFields()
+    {
+        QFETCH(QByteArray, field);
+        QFETCH(QString, text);
+        SkedFieldReader reader(field);
+        QCOMPARE(reader.readText('\t'), text);
+    }
 };
 
 PARLOWEN_TEST_MAIN(TestSkedFieldReader)
