@@ -44,8 +44,8 @@ QString BaseName(const QString &eventName)
         name += bad ? QChar(u'_') : c;
     }
     // No hidden file, and never "." or "..".
-    while (name.startsWith(u'.'))
-        name[0] = u'_';
+    for (qsizetype i = 0; i < name.size() && name[i] == u'.'; ++i)
+        name[i] = u'_';
     if (name.size() > MaxBaseNameLength) {
         name.truncate(MaxBaseNameLength);
         if (name.back().isHighSurrogate())
