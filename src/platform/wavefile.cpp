@@ -2,6 +2,7 @@
 
 #include <QBuffer>
 #include <QFile>
+#include <QRegularExpression>
 #include <QSaveFile>
 
 #include <sndfile.h>
@@ -9,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <utility>
 
 std::chrono::milliseconds WaveData::duration() const
 {
@@ -68,6 +70,28 @@ void setError(QString *error, const QString &text)
 {
     if (error)
         *error = text;
+}
+
+// Tags go in before the samples: formats that keep them in the header
+// cannot take them afterwards.
+bool setTags(SNDFILE *file, const WaveFile::Tags &tags)
+{
+    const std::pair<int, const QString *> strings[] = {
+        {SF_STR_COMMENT, &tags.comment},
+        {SF_STR_SOFTWARE, &tags.software},
+    };
+    for (const auto &[type, text] : strings) {
+        if (!text->isEmpty() && sf_set_string(file, type, text->toUtf8().constData()) != 0)
+            return false;
+    }
+    return true;
+}
+
+// The library signs the software tag with its own name and version.
+QString withoutLibrarySignature(QString software)
+{
+    static const QRegularExpression signature(QStringLiteral(" ?\\(libsndfile-[^)]*\\)$"));
+    return software.remove(signature);
 }
 
 } // namespace
@@ -142,6 +166,15 @@ std::optional<WaveData> Read(QIODevice &device, QString *error)
 
 bool Write(const QString &path, const WaveData &wave, QString *error)
 {
+    return Write(path, wave, Tags{}, error);
+}
+
+bool Write(const QString &path, const WaveData &wave, const Tags &tags, QString *error)
+{
+    if (tags.comment.toUtf8().size() > MaxCommentBytes || tags.software.toUtf8().size() > MaxSoftwareBytes) {
+        setError(error, QStringLiteral("The text to store in the file is too long"));
+        return false;
+    }
     if (wave.channels < 1 || wave.channels > MaxChannels || wave.sampleRate < MinSampleRate
         || wave.sampleRate > MaxSampleRate) {
         setError(error, QStringLiteral("Unsupported channel count or sample rate"));
@@ -163,6 +196,10 @@ bool Write(const QString &path, const WaveData &wave, QString *error)
             return false;
         }
         sf_command(file.get(), SFC_SET_CLIPPING, nullptr, SF_TRUE);
+        if (!setTags(file.get(), tags)) {
+            setError(error, QString::fromUtf8(sf_strerror(file.get())));
+            return false;
+        }
         if (sf_writef_float(file.get(), wave.samples.data(), wave.frames()) != wave.frames()) {
             setError(error, QString::fromUtf8(sf_strerror(file.get())));
             return false;
@@ -173,6 +210,23 @@ bool Write(const QString &path, const WaveData &wave, QString *error)
         return false;
     }
     return true;
+}
+
+std::optional<Tags> ReadTags(const QString &path, QString *error)
+{
+    QFile device(path);
+    if (!device.open(QIODevice::ReadOnly)) {
+        setError(error, device.errorString());
+        return std::nullopt;
+    }
+    SF_INFO info{};
+    SndfileHandle file(sf_open_virtual(&deviceIo, SFM_READ, &info, &device));
+    if (!file) {
+        setError(error, QString::fromUtf8(sf_strerror(nullptr)));
+        return std::nullopt;
+    }
+    const auto text = [&](int type) { return QString::fromUtf8(sf_get_string(file.get(), type)); };
+    return Tags{text(SF_STR_COMMENT), withoutLibrarySignature(text(SF_STR_SOFTWARE))};
 }
 
 } // namespace WaveFile

@@ -42,4 +42,21 @@ std::optional<WaveData> ReadFromMemory(QByteArrayView bytes, QString *error = nu
 // wave without a format is written as 16-bit PCM WAV.
 bool Write(const QString &path, const WaveData &wave, QString *error = nullptr);
 
+// The text tags a WAV file carries in its INFO list. Empty means absent.
+// Their lengths in UTF-8 are bounded by what comes back whole (the library
+// cuts the software tag short and drops a long comment): the writer refuses
+// a longer one.
+inline constexpr qsizetype MaxCommentBytes = 2000;
+inline constexpr qsizetype MaxSoftwareBytes = 100;
+struct Tags
+{
+    QString comment;
+    QString software;
+};
+
+// Write() with the tags stored in the file too.
+bool Write(const QString &path, const WaveData &wave, const Tags &tags, QString *error = nullptr);
+// Reads the tags alone, without the samples.
+std::optional<Tags> ReadTags(const QString &path, QString *error = nullptr);
+
 } // namespace WaveFile

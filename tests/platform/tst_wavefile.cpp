@@ -161,6 +161,55 @@ private slots:
         QCOMPARE(file.readAll(), before);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("a.wav")});
     }
+
+    void keepsTags_data()
+    {
+        QTest::addColumn<QString>("comment");
+        QTest::addColumn<QString>("software");
+        QTest::newRow("plain") << "Time to stand up." << "Parlowen";
+        QTest::newRow("accents and symbols") << QString::fromUtf8("Café à 8 h — «pause» ✓") << "x";
+        QTest::newRow("lines and tabs") << "one\ntwo\tthree" << "";
+        // 2,000 bytes: 666 three-byte characters and two bytes more.
+        QTest::newRow("longest") << QString(666, u'€') + "ab" << QString(WaveFile::MaxSoftwareBytes, u'y');
+        QTest::newRow("none") << "" << "";
+    }
+
+    void keepsTags()
+    {
+        QFETCH(QString, comment);
+        QFETCH(QString, software);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("a.wav"));
+        const WaveData wave = AudibleWave(8000, 1, 1000);
+        QVERIFY(WaveFile::Write(path, wave, WaveFile::Tags{comment, software}));
+
+        const std::optional<WaveFile::Tags> tags = WaveFile::ReadTags(path);
+        QVERIFY(tags);
+        QCOMPARE(tags->comment, comment);
+        QCOMPARE(tags->software, software);
+        // The tags cost the samples nothing.
+        const std::optional<WaveData> read = WaveFile::Read(path);
+        QVERIFY(read);
+        QVERIFY(read->samples == wave.samples);
+
+        QVERIFY(!WaveFile::ReadTags(dir.filePath(QStringLiteral("missing.wav"))));
+    }
+
+    void refusesATagTooLongToReadBack()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("a.wav"));
+        const WaveData wave = AudibleWave(8000, 1, 1000);
+        QVERIFY(WaveFile::Write(path, wave, WaveFile::Tags{QStringLiteral("old"), {}}));
+        const QString longComment(WaveFile::MaxCommentBytes + 1, u'a');
+        const QString longSoftware(WaveFile::MaxSoftwareBytes + 1, u'a');
+        for (const WaveFile::Tags &tags : {WaveFile::Tags{longComment, {}}, WaveFile::Tags{{}, longSoftware}}) {
+            QString error;
+            QVERIFY(!WaveFile::Write(path, wave, tags, &error));
+            QVERIFY(!error.isEmpty());
+        }
+        QCOMPARE(WaveFile::ReadTags(path)->comment, QStringLiteral("old"));
+    }
 };
 
 PARLOWEN_TEST_MAIN(TestWaveFile)
