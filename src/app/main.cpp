@@ -1,14 +1,55 @@
+#include "commandline.h"
+#include "localsocketinstance.h"
+#include "messagebox.h"
 #include "schedulerapp.h"
 
 #include <QApplication>
+#include <QDir>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+QStringList Arguments(int argc, char *argv[])
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    return arguments;
+}
+} // namespace
 
 int main(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("parlowen"));
+    QApplication::setApplicationVersion(QStringLiteral(PARLOWEN_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("parlowen"));
 
-    CSchedulerApp theApp;
+    // Help and version need no display. A mistake is judged only once the
+    // application object has taken its own options (-platform, -style...).
+    CommandLine commandLine = ParseCommandLine(Arguments(argc, argv), QDir::currentPath());
+    if (commandLine.action == CommandLine::Action::ShowHelp
+        || commandLine.action == CommandLine::Action::ShowVersion)
+        return PrintCommandLineAnswer(commandLine);
+
+    QApplication app(argc, argv);
+    commandLine = ParseCommandLine(QApplication::arguments(), QDir::currentPath());
+    if (commandLine.action != CommandLine::Action::Run)
+        return PrintCommandLineAnswer(commandLine);
+
+    LocalSocketInstance instance;
+    switch (instance.claim(commandLine.request)) {
+    case SingleInstance::Claim::HandedOver:
+        return EXIT_SUCCESS;
+    case SingleInstance::Claim::Failed:
+        std::fprintf(stderr, "parlowen: %s\n", qPrintable(instance.errorString()));
+        ShowMessageBox(nullptr, instance.errorString(), QStringLiteral("Warning"));
+        return EXIT_FAILURE;
+    case SingleInstance::Claim::First:
+        break;
+    }
+
+    CSchedulerApp theApp(commandLine.request, &instance);
     theApp.InitInstance();
-    return 0;
+    return EXIT_SUCCESS;
 }

@@ -1,10 +1,76 @@
 #include "schedulerapp.h"
 
 #include "schedulerdlg.h"
+#include "singleinstance.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QTimer>
+
+CSchedulerApp::CSchedulerApp(const StartRequest &startup, SingleInstance *instance)
+    : m_startup(startup)
+{
+    if (instance)
+        connect(instance, &SingleInstance::requestReceived, this, &CSchedulerApp::OnStartRequest);
+}
+
+CSchedulerApp::~CSchedulerApp() = default;
 
 bool CSchedulerApp::InitInstance()
 {
-    CSchedulerDlg dlg;
+    CSchedulerDlg dlg(nullptr, m_startup.file);
+    m_pMainWnd = &dlg;
+    // The window tells when a dialog of its own that held up a request
+    // has closed.
+    dlg.installEventFilter(this);
+    // The file was opened with the window; Start waits until it is up.
+    if (m_startup.start)
+        m_pending.prepend(StartRequest{QString(), true});
+    QTimer::singleShot(0, this, &CSchedulerApp::CarryOutPendingRequests);
     dlg.exec();
+    m_pMainWnd = nullptr;
+    m_pending.clear();
     return false;
+}
+
+void CSchedulerApp::OnStartRequest(const StartRequest &request)
+{
+    if (m_pMainWnd)
+        m_pMainWnd->RaiseWindow();
+    m_pending.append(request);
+    CarryOutPendingRequests();
+}
+
+void CSchedulerApp::CarryOutPendingRequests()
+{
+    // Opening asks its question in a box of its own; requests that come in
+    // meanwhile wait for the loop below.
+    if (!m_pMainWnd || m_bCarryingOut)
+        return;
+    // While the user is busy in another of the program's dialogs (an event
+    // being edited, a file dialog, a question) the request waits until it
+    // closes, and that dialog comes to the front instead.
+    QWidget *modal = QApplication::activeModalWidget();
+    if (modal && modal != m_pMainWnd) {
+        modal->raise();
+        modal->activateWindow();
+        return;
+    }
+    m_bCarryingOut = true;
+    while (!m_pending.isEmpty() && m_pMainWnd) {
+        const StartRequest request = m_pending.takeFirst();
+        // A start asked for with a file the user then kept out (by
+        // cancelling the unsaved-changes question) is not carried out either.
+        const bool opened = request.file.isEmpty() || m_pMainWnd->OpenScheduleFile(request.file);
+        if (opened && request.start && !m_pMainWnd->isCountDownRunning())
+            m_pMainWnd->OnScheduleStart();
+    }
+    m_bCarryingOut = false;
+}
+
+bool CSchedulerApp::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_pMainWnd && event->type() == QEvent::WindowUnblocked && !m_pending.isEmpty())
+        QTimer::singleShot(0, this, &CSchedulerApp::CarryOutPendingRequests);
+    return QObject::eventFilter(watched, event);
 }

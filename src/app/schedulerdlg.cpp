@@ -111,9 +111,10 @@ QAction *addCommand(QMenu *menu, const QString &text, int id)
 
 } // namespace
 
-CSchedulerDlg::CSchedulerDlg(QWidget *parent)
+CSchedulerDlg::CSchedulerDlg(QWidget *parent, const QString &startupSchedule)
     : QDialog(parent)
     , m_ui(std::make_unique<Ui::CSchedulerDlg>())
+    , m_strStartupSchedule(startupSchedule)
 {
     InitResources();
     m_hIcon.addFile(QStringLiteral(":/images/appicon32.png"));
@@ -338,7 +339,10 @@ void CSchedulerDlg::OnInitDialog()
     OnGetMinMaxInfo();
     OnSize();
 
-    ReopenLastSchedule();
+    if (m_strStartupSchedule.isEmpty())
+        ReopenLastSchedule();
+    else
+        LoadSchedule(m_strStartupSchedule);
 }
 
 void CSchedulerDlg::OnCommand(int id)
@@ -499,14 +503,26 @@ void CSchedulerDlg::OnFileNew()
 
 void CSchedulerDlg::OnFileOpen()
 {
+    OpenSchedule([this] {
+        return ScheduleFileDialog::Ask(this, ScheduleFileDialog::Kind::Open, m_strSchedulePath);
+    });
+}
+
+bool CSchedulerDlg::OpenScheduleFile(const QString &path)
+{
+    return OpenSchedule([&path] { return path; });
+}
+
+bool CSchedulerDlg::OpenSchedule(const std::function<QString()> &choosePath)
+{
     if (m_bModified != 0 && QuerySaveModified() == 0)
-        return;
-    const QString path =
-        ScheduleFileDialog::Ask(this, ScheduleFileDialog::Kind::Open, m_strSchedulePath);
+        return false;
+    const QString path = choosePath();
     if (path.isEmpty())
-        return;
+        return false;
     m_events->clear();
     LoadSchedule(path);
+    return true;
 }
 
 int CSchedulerDlg::OnFileSave()
@@ -651,6 +667,14 @@ void CSchedulerDlg::EnableToolbarButton(int id, bool enable)
     for (QAction *action : m_hWndToolbar->actions())
         if (CommandIdOf(action) == id)
             action->setEnabled(enable);
+}
+
+void CSchedulerDlg::RaiseWindow()
+{
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
 }
 
 bool CSchedulerDlg::IsToolbarButtonEnabled(int id) const

@@ -5,6 +5,7 @@
 #include <QIcon>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 class CEventListCtrl;
@@ -31,7 +32,9 @@ class CSchedulerDlg : public QDialog
     Q_OBJECT
 
 public:
-    explicit CSchedulerDlg(QWidget *parent = nullptr);
+    // `startupSchedule`, when given (from the command line), is opened at the
+    // start instead of the schedule remembered in KQ.ini.
+    explicit CSchedulerDlg(QWidget *parent = nullptr, const QString &startupSchedule = {});
     ~CSchedulerDlg() override;
 
     // Distance of the event list from the client area's edges.
@@ -73,6 +76,9 @@ public:
     // File commands.
     void OnFileNew();
     void OnFileOpen();
+    // Opens `path` as Open does once its file dialog has chosen it: asks
+    // about unsaved changes first. False when the user kept the schedule.
+    bool OpenScheduleFile(const QString &path);
     int OnFileSave();
     int OnFileSaveAs();
     int SaveSchedule(const QString &path);
@@ -84,6 +90,9 @@ public:
     // The toolbar's Start and Stop buttons are the only ones whose state
     // changes; the menu items stay enabled.
     void EnableToolbarButton(int id, bool enable);
+
+    // Brings the window to the front, also from minimised or hidden.
+    void RaiseWindow();
     bool IsToolbarButtonEnabled(int id) const;
 
     CEventListCtrl *eventList() const { return m_listEvents; }
@@ -122,6 +131,10 @@ private:
     // Event commands.
     void ToggleFocusedEvent();
 
+    // File commands: Open's steps, with the file from `choosePath` (empty
+    // gives up) asked for after the unsaved-changes question.
+    bool OpenSchedule(const std::function<QString()> &choosePath);
+
     std::unique_ptr<Ui::CSchedulerDlg> m_ui;
 
     QMenuBar *m_pMenu = nullptr;
@@ -129,6 +142,7 @@ private:
     int m_bModified = 0;
     bool m_bInTimer = false;
     QString m_strSchedulePath;
+    QString m_strStartupSchedule;
     QFrame *m_hWndRebar = nullptr;
     QToolBar *m_hWndToolbar = nullptr;
 

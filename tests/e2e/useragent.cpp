@@ -5,6 +5,9 @@
 //
 //   click <command id>   clicks the toolbar button of that command
 //   close                closes the main window as its close box does
+//   title                answers "title <the main window's title>"
+//   enabled <command id> answers "enabled <id> 1" or "enabled <id> 0" for
+//                        the toolbar button of that command
 //
 // Once the main window is on screen it prints "ready"; each command is
 // answered with "done <command>" or "error <what>".
@@ -51,6 +54,16 @@ void perform(const QByteArray &line)
         }
         QTest::mouseClick(button, Qt::LeftButton);
         say("done " + line.trimmed());
+    } else if (words.value(0) == "title") {
+        say("title " + window->windowTitle().toUtf8());
+    } else if (words.value(0) == "enabled") {
+        auto *button = window->findChild<QToolButton *>(QStringLiteral("toolbutton%1").arg(
+            QString::fromLatin1(words.value(1))));
+        if (!button) {
+            say("error no button " + words.value(1));
+            return;
+        }
+        say("enabled " + words.value(1) + (button->isEnabled() ? " 1" : " 0"));
     } else if (words.value(0) == "close") {
         say("done close");
         window->close();
