@@ -1,7 +1,8 @@
 cmake_minimum_required(VERSION 3.25)
 # Installs the build into a scratch prefix and checks that the program, its
-# help file, its sample schedule, the desktop entry and the icons are where
-# they belong, and that bin/parlowen leads to the program.
+# help file, its sample schedule, the desktop entry, the file type, the
+# software centres' description and the icons are where they belong, and that
+# bin/parlowen leads to the program.
 #   cmake -D BUILD_DIR=... -D PREFIX=... -P checkinstall.cmake
 file(REMOVE_RECURSE "${PREFIX}")
 execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${PREFIX}"
@@ -17,6 +18,9 @@ set(expected
     lib/parlowen/samples/stretch.wav
     lib/parlowen/samples/water.wav
     share/applications/parlowen.desktop
+    share/mime/packages/parlowen.xml
+    share/metainfo/org.parlowen.Parlowen.metainfo.xml
+    share/icons/hicolor/48x48/mimetypes/application-x-parlowen-schedule.png
     share/icons/hicolor/16x16/apps/parlowen.png
     share/icons/hicolor/32x32/apps/parlowen.png
     share/icons/hicolor/48x48/apps/parlowen.png
@@ -37,7 +41,8 @@ if(NOT target STREQUAL program)
 endif()
 
 file(STRINGS "${PREFIX}/share/applications/parlowen.desktop" entry)
-foreach(line "Exec=parlowen" "Icon=parlowen" "Type=Application")
+foreach(line "Exec=parlowen %f" "Icon=parlowen" "Type=Application"
+             "MimeType=application/x-parlowen-schedule;")
     if(NOT line IN_LIST entry)
         message(FATAL_ERROR "desktop entry lacks ${line}")
     endif()
