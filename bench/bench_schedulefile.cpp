@@ -67,7 +67,7 @@ void BM_LoadSchedule(benchmark::State &state)
     Fixture &f = fixture();
     for (auto _ : state) {
         EventTable table;
-        table.insertAtTop(ScheduleFile::Load(f.path, QStringLiteral("/prog/")).rows);
+        table.insertAtTop(ScheduleFile::Load(f.path, {QStringLiteral("/prog/")}).rows);
         if (table.rowCount() != Records)
             state.SkipWithError("wrong row count");
     }

@@ -1,6 +1,8 @@
 #include "schedulerapp.h"
 
+#include "messagebox.h"
 #include "schedulerdlg.h"
+#include "schedulepaths.h"
 #include "singleinstance.h"
 
 #include <QApplication>
@@ -18,6 +20,10 @@ CSchedulerApp::~CSchedulerApp() = default;
 
 bool CSchedulerApp::InitInstance()
 {
+    // The per-user folder holds the sample and the default sound before the
+    // window looks for them.
+    if (const QString problem = SchedulePaths::PrepareUserData(); !problem.isEmpty())
+        ShowMessageBox(nullptr, problem, QStringLiteral("Warning"));
     CSchedulerDlg dlg(nullptr, m_startup.file);
     m_pMainWnd = &dlg;
     // The window tells when a dialog of its own that held up a request

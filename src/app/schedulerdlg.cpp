@@ -411,7 +411,7 @@ void CSchedulerDlg::OnEventAdd()
 {
     CEventDlg editor(this);
     editor.setFields(NewEventFields(Profile::ReadString(
-        QStringLiteral("Last"), QStringLiteral("FileName"), QStringLiteral("Default.wav"))));
+        QStringLiteral("Last"), QStringLiteral("FileName"), SchedulePaths::DefaultWavePath())));
     if (editor.exec() != IdOk)
         return;
     m_bModified = 1;
@@ -562,7 +562,7 @@ int CSchedulerDlg::SaveSchedule(const QString &path)
 void CSchedulerDlg::LoadSchedule(const QString &path)
 {
     m_strSchedulePath = path;
-    const ScheduleFile::LoadResult result = ScheduleFile::Load(path, ProgramDirectory());
+    const ScheduleFile::LoadResult result = ScheduleFile::Load(path, SchedulePaths::WaveDirectories());
     m_events->insertAtTop(result.rows);
     if (!result.complete) {
         // The events read before the bad record stay; the title and the

@@ -20,15 +20,19 @@ constexpr qsizetype WriteChunk = 64 * 1024;
 
 } // namespace
 
-QString ResolveWavePath(const QString &field, const QString &programDirectory)
+QString ResolveWavePath(const QString &field, const QStringList &directories)
 {
-    if (field.startsWith(u'/') || (field.size() >= 2 && field[1] == u'\\')
+    if (directories.isEmpty() || field.startsWith(u'/') || (field.size() >= 2 && field[1] == u'\\')
         || QFileInfo::exists(field))
         return field;
-    return programDirectory + field;
+    for (qsizetype i = 0; i + 1 < directories.size(); ++i) {
+        if (QFileInfo(directories[i] + field).isFile())
+            return directories[i] + field;
+    }
+    return directories.constLast() + field;
 }
 
-LoadResult Parse(QByteArrayView data, const QString &programDirectory)
+LoadResult Parse(QByteArrayView data, const QStringList &waveDirectories)
 {
     LoadResult result;
     SkedFieldReader reader(data);
@@ -57,7 +61,7 @@ LoadResult Parse(QByteArrayView data, const QString &programDirectory)
         const QByteArray wave = reader.read(SkedFieldReader::FieldEnd);
         auto known = wavePaths.constFind(wave);
         if (known == wavePaths.constEnd())
-            known = wavePaths.insert(wave, ResolveWavePath(SkedFieldReader::Decode(wave), programDirectory));
+            known = wavePaths.insert(wave, ResolveWavePath(SkedFieldReader::Decode(wave), waveDirectories));
         row.cells[EventTable::WaveFile] = *known;
 
         for (int column : {EventTable::StartIn, EventTable::Interval, EventTable::Repetition})
@@ -68,7 +72,7 @@ LoadResult Parse(QByteArrayView data, const QString &programDirectory)
     return finish(true);
 }
 
-LoadResult Load(const QString &path, const QString &programDirectory)
+LoadResult Load(const QString &path, const QStringList &waveDirectories)
 {
     QFile file(path);
     if (!QFileInfo::exists(path) && file.open(QIODevice::WriteOnly))
@@ -80,7 +84,7 @@ LoadResult Load(const QString &path, const QString &programDirectory)
     const QByteArray data = file.readAll();
     if (file.error() != QFileDevice::NoError)
         return {};
-    return Parse(data, programDirectory);
+    return Parse(data, waveDirectories);
 }
 
 bool Write(const EventTable &table, QIODevice &device)

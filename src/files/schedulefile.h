@@ -5,6 +5,7 @@
 #include <QByteArrayView>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -34,15 +35,17 @@ struct SaveResult
     QString error; // the system's reason when not saved
 };
 
-// A wave field names a file relative to the program directory unless a file
-// exists at the name as written, the name is absolute, or its second
-// character is a backslash (a network path from the old platform).
-QString ResolveWavePath(const QString &field, const QString &programDirectory);
+// A wave field is taken as written when a file exists at the name, the name
+// is absolute, or its second character is a backslash (a network path from
+// the old platform). Otherwise it names a file relative to the first of
+// `directories` (each with its trailing '/') that has it, or to the last
+// when none has.
+QString ResolveWavePath(const QString &field, const QStringList &directories);
 
-LoadResult Parse(QByteArrayView data, const QString &programDirectory);
+LoadResult Parse(QByteArrayView data, const QStringList &waveDirectories);
 
 // Reads the file at `path`, creating it empty when it does not exist.
-LoadResult Load(const QString &path, const QString &programDirectory);
+LoadResult Load(const QString &path, const QStringList &waveDirectories);
 
 // Writes every row of the table, last row first. False when the device
 // refused a write; its errorString() says why.

@@ -5,6 +5,7 @@
 #include "help.h"
 #include "helpfile.h"
 #include "mainwindowcontrols.h"
+#include "schedulepaths.h"
 #include "modalanswer.h"
 #include "profile.h"
 #include "programdirectory.h"
@@ -124,12 +125,14 @@ private slots:
         QVERIFY(QDir::setCurrent(m_dir.path()));
         const std::pair<const char *, int> waves[] = {
             {"tea.wav", 5334},     // 12 plays: 64 s, shown as 0:1:5
-            {"Default.wav", 6000}, // 5 minutes: 50 plays
             {"bell.wav", 6000},
             {"n.wav", 2500},       // 5 minutes: 120 plays
         };
         for (const auto &[name, ms] : waves)
             QVERIFY(WaveFile::Write(m_dir.filePath(name), AudibleWave(1000, 1, ms)));
+        // The editor's default sound, where the first start puts it: 5
+        // minutes give 50 plays.
+        QVERIFY(WaveFile::Write(SchedulePaths::DefaultWavePath(), AudibleWave(1000, 1, 6000)));
     }
 
     void init()
@@ -142,7 +145,7 @@ private slots:
         QTest::addColumn<bool>("fromToolbar");
         QTest::addColumn<QString>("remembered");
         QTest::addColumn<QString>("wave");
-        QTest::newRow("menu, nothing remembered") << false << "" << "Default.wav";
+        QTest::newRow("menu, nothing remembered") << false << "" << SchedulePaths::DefaultWavePath();
         QTest::newRow("toolbar, remembered file") << true << "bell.wav" << "bell.wav";
     }
 

@@ -4,6 +4,7 @@
 #include "profile.h"
 #include "programdirectory.h"
 #include "schedulerdlg.h"
+#include "userdatadirectory.h"
 #include "testmain.h"
 
 #include <QDialogButtonBox>
@@ -175,6 +176,7 @@ private slots:
         QDir(m_programDir.path()).removeRecursively();
         QVERIFY(QDir().mkpath(m_programDir.path()));
         SetProgramDirectoryForTesting(m_programDir.path());
+        QDir(UserDataDirectory()).removeRecursively();
         QFile::remove(Profile::FilePath());
         QVERIFY(m_work.isValid());
         for (const QString &name : QDir(m_work.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot))
@@ -185,10 +187,10 @@ private slots:
 
     void firstStartOpensTheDefaultSchedule()
     {
-        QVERIFY(QFile::copy(fixture("crlf.sked"), programFile("default.sked")));
+        QVERIFY(QFile::copy(fixture("crlf.sked"), userFile("default.sked")));
         CSchedulerDlg dlg;
         QCOMPARE(names(*dlg.eventTable()), (QStringList{"R1", "R2", "R3"}));
-        QCOMPARE(dlg.windowTitle(), title(programFile("default.sked")));
+        QCOMPARE(dlg.windowTitle(), title(userFile("default.sked")));
         QCOMPARE(dlg.isModified(), 0);
     }
 
@@ -196,8 +198,8 @@ private slots:
     {
         CSchedulerDlg dlg;
         QCOMPARE(dlg.eventTable()->rowCount(), 0);
-        QCOMPARE(dlg.windowTitle(), title(programFile("default.sked")));
-        QCOMPARE(QFileInfo(programFile("default.sked")).size(), 0);
+        QCOMPARE(dlg.windowTitle(), title(userFile("default.sked")));
+        QCOMPARE(QFileInfo(userFile("default.sked")).size(), 0);
     }
 
     void emptyLastLoadsNothingAndIsKept()
@@ -261,9 +263,9 @@ private slots:
             QCOMPARE(none.answered(), 0);
         }
         QCOMPARE(dlg.eventTable()->rowCount(), 0);
-        QCOMPARE(dlg.windowTitle(), title(programFile("NoName.sked")));
+        QCOMPARE(dlg.windowTitle(), title(userFile("NoName.sked")));
         QCOMPARE(dlg.isModified(), 1);
-        QVERIFY(!QFile::exists(programFile("NoName.sked")));
+        QVERIFY(!QFile::exists(userFile("NoName.sked")));
 
         // Closing now asks, and Cancel keeps the window open.
         SeenBox box;
@@ -418,7 +420,7 @@ private slots:
         QVERIFY(dlg.isVisible());
         QCOMPARE(names(*dlg.eventTable()), QStringList{"kept"});
         QCOMPARE(dlg.isModified(), 1);
-        QCOMPARE(dlg.windowTitle(), title(programFile("NoName.sked")));
+        QCOMPARE(dlg.windowTitle(), title(userFile("NoName.sked")));
         QCOMPARE(recordedLast(), NotRecorded);
     }
 
@@ -432,8 +434,8 @@ private slots:
         dlg.close();
         QCOMPARE(chain.answered(), 1);
         QVERIFY(!dlg.isVisible());
-        QVERIFY(!QFile::exists(programFile("NoName.sked")));
-        QCOMPARE(recordedLast(), programFile("NoName.sked"));
+        QVERIFY(!QFile::exists(userFile("NoName.sked")));
+        QCOMPARE(recordedLast(), userFile("NoName.sked"));
     }
 
     void yesSavesThroughSaveAsThenCloses()
@@ -486,12 +488,12 @@ private slots:
         QTest::mouseClick(ToolButton(dlg, CommandId::FileOpen), Qt::LeftButton);
         QCOMPARE(chain.answered(), answers.size());
 
-        const QString path = chosen.isEmpty() ? programFile("NoName.sked")
+        const QString path = chosen.isEmpty() ? userFile("NoName.sked")
                                               : workFile(chosen.endsWith(".sked") ? chosen : chosen + ".sked");
         QCOMPARE(seen.text, box);
         QCOMPARE(names(*dlg.eventTable()), rows);
         QCOMPARE(dlg.schedulePath(), path);
-        QCOMPARE(dlg.windowTitle(), title(takesTheFile ? path : programFile("NoName.sked")));
+        QCOMPARE(dlg.windowTitle(), title(takesTheFile ? path : userFile("NoName.sked")));
         QCOMPARE(dlg.isModified(), takesTheFile ? 0 : 1);
         QVERIFY(QFile::exists(path) || chosen.isEmpty());
     }
@@ -525,7 +527,7 @@ private slots:
         // The system's reason follows the name.
         QVERIFY2(seen.text.section(workFile(target), 1).trimmed().size() > 2, qPrintable(seen.text));
         QCOMPARE(dlg.isModified(), 1);
-        QCOMPARE(dlg.windowTitle(), title(programFile("NoName.sked")));
+        QCOMPARE(dlg.windowTitle(), title(userFile("NoName.sked")));
     }
 
     void failedSaveStopsClosing()
@@ -542,7 +544,7 @@ private slots:
         QCOMPARE(warning.caption, QStringLiteral("Warning"));
         QVERIFY(dlg.isVisible());
         QCOMPARE(dlg.isModified(), 1);
-        QCOMPARE(dlg.windowTitle(), title(programFile("NoName.sked")));
+        QCOMPARE(dlg.windowTitle(), title(userFile("NoName.sked")));
         QCOMPARE(recordedLast(), NotRecorded);
     }
 
@@ -604,7 +606,8 @@ private:
     {
         return QStringLiteral(PARLOWEN_TEST_DATA_DIR "/") + name;
     }
-    QString programFile(const QString &name) const { return m_programDir.filePath(name); }
+    // What the program writes for the user lives in the per-user folder.
+    QString userFile(const QString &name) const { return UserDataDirectory() + name; }
     QString workFile(const QString &name) const { return m_work.filePath(name); }
 
     QTemporaryDir m_programDir;

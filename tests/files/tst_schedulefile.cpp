@@ -9,7 +9,7 @@
 
 namespace {
 
-const QString ProgramDir = QStringLiteral("/prog/");
+const QStringList ProgramDir{QStringLiteral("/prog/")};
 
 // A row as one text, for readable comparisons:
 // name|image|wave|start in|interval|repetition|length
@@ -186,6 +186,7 @@ private slots:
         QTest::newRow("relative, not here") << "bell.wav" << "/prog/bell.wav";
         QTest::newRow("relative in a subfolder") << "samples/a.wav" << "/prog/samples/a.wav";
         QTest::newRow("relative, exists here") << "here.wav" << "here.wav";
+        QTest::newRow("relative, in the first folder") << "mine.wav" << "<first>mine.wav";
         QTest::newRow("absolute") << "/snd/a.wav" << "/snd/a.wav";
         QTest::newRow("network path") << "\\\\srv\\a.wav" << "\\\\srv\\a.wav";
         QTest::newRow("backslash second") << "C\\a.wav" << "C\\a.wav";
@@ -198,10 +199,14 @@ private slots:
     {
         QFETCH(QString, field);
         QFETCH(QString, path);
-        QFile here(QStringLiteral("here.wav"));
-        QVERIFY(here.open(QIODevice::WriteOnly));
-        here.close();
-        QCOMPARE(ScheduleFile::ResolveWavePath(field, ProgramDir), path);
+        QTemporaryDir first;
+        const QString firstDir = first.path() + u'/';
+        for (const QString &name : {QStringLiteral("here.wav"), firstDir + "mine.wav"}) {
+            QFile file(name);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        QCOMPARE(ScheduleFile::ResolveWavePath(field, {firstDir, QStringLiteral("/prog/")}),
+                 QString(path).replace(QStringLiteral("<first>"), firstDir));
     }
 
     void writesTheLayoutByteForByte()
@@ -291,7 +296,7 @@ private slots:
     void sampleScheduleNamesItsSounds()
     {
         const QString samples = QStringLiteral(PARLOWEN_SAMPLES_DIR "/");
-        const ScheduleFile::LoadResult result = ScheduleFile::Load(samples + "default.sked", samples);
+        const ScheduleFile::LoadResult result = ScheduleFile::Load(samples + "default.sked", {samples});
         QVERIFY(result.complete);
         QCOMPARE(result.rows.size(), 2);
         for (const EventRow &row : result.rows) {

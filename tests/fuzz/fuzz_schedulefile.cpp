@@ -10,7 +10,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 {
     // Relative wave names are completed with a folder that does not exist,
     // so the reader's look-ups for them find nothing.
-    static const QString programDirectory = QStringLiteral("/nonexistent-parlowen-fuzz/");
+    static const QStringList programDirectory{QStringLiteral("/nonexistent-parlowen-fuzz/")};
     const ScheduleFile::LoadResult result = ScheduleFile::Parse(
         QByteArrayView(reinterpret_cast<const char *>(data), qsizetype(size)), programDirectory);
     // Every record holds its six cells; none can come from nothing.
