@@ -133,17 +133,27 @@ def about():
 
 
 def event_editor():
+    # The speech row sits below the audio file; what was drawn below it
+    # moves down by the row's height.
+    speech_row = 34
+
+    def moved(x, y, w, h):
+        return rect(x, y + speech_row if y >= 100 else y, w, h)
+
+    def label(name, text, du, *props):
+        return widget("QLabel", name, moved(*du), prop("text", string(text)), *props)
+
     def edit(name, du, spoken, *props):
-        return widget("QLineEdit", name, rect(*du), accessible(spoken), *props)
+        return widget("QLineEdit", name, moved(*du), accessible(spoken), *props)
 
     def updown(name, du, spoken):
-        return widget("UpDownControl", name, rect(*du), accessible(spoken))
+        return widget("UpDownControl", name, moved(*du), accessible(spoken))
 
     def button(name, text, du, *props):
-        return widget("QPushButton", name, rect(*du), prop("text", string(text)), prop("autoDefault", "<bool>false</bool>"), *props)
+        return widget("QPushButton", name, moved(*du), prop("text", string(text)), prop("autoDefault", "<bool>false</bool>"), *props)
 
     def group(name, title, du):
-        return widget("QGroupBox", name, rect(*du), prop("title", string(title)))
+        return widget("QGroupBox", name, moved(*du), prop("title", string(title)))
 
     # Group boxes first, so that the controls drawn on them stay on top.
     children = [
@@ -168,7 +178,7 @@ def event_editor():
         updown("spinRepSec", (191, 131, 11, 14), "Repetitions Length sec up-down"),
         edit("editRepCount", (102, 119, 30, 14), "Number of Repetitions"),
         updown("spinRepCount", (132, 117, 11, 14), "Number of Repetitions up-down"),
-        widget("QPushButton", "buttonOk", rect(7, 170, 50, 14), prop("text", string("OK")),
+        widget("QPushButton", "buttonOk", moved(7, 170, 50, 14), prop("text", string("OK")),
                prop("default", "<bool>true</bool>")),
         button("buttonCancel", "Cancel", (87, 170, 50, 14)),
         button("buttonHelp", "Help", (166, 170, 50, 14)),
@@ -191,8 +201,20 @@ def event_editor():
         button("buttonPlay", "Play", (12, 77, 35, 14)),
         button("buttonRecord", "Record", (60, 77, 35, 14)),
         button("buttonStop", "Stop", (108, 77, 35, 14)),
+        # Speech: typed text becomes the event's wave. Drawn in the room
+        # made for it, so not moved down.
+        widget("QGroupBox", "groupSpeech", rect(7, 102, 209, 28), prop("title", string("Speech"))),
+        widget("QLineEdit", "editSpeechText", rect(11, 112, 84, 14), accessible("Text to speak"),
+               prop("placeholderText", string("Text to speak"))),
+        widget("QComboBox", "comboVoice", rect(98, 112, 54, 14), accessible("Voice")),
+        widget("QSpinBox", "spinRate", rect(155, 112, 27, 14), accessible("Speed"),
+               prop("toolTip", string("Speed in words per minute")),
+               prop("minimum", "<number>80</number>"), prop("maximum", "<number>450</number>"),
+               prop("value", "<number>175</number>")),
+        widget("QPushButton", "buttonSpeak", rect(185, 112, 27, 14), prop("text", string("Speak")),
+               prop("autoDefault", "<bool>false</bool>")),
     ]
-    return ui_file("CEventDlg", "QDialog", "Add Event", (px_x(222), px_y(191)), children,
+    return ui_file("CEventDlg", "QDialog", "Add Event", (px_x(222), px_y(191 + speech_row)), children,
                    custom=[("UpDownControl", "QWidget", "updowncontrol.h")])
 
 

@@ -6,11 +6,15 @@
 #include "messagebox.h"
 #include "profile.h"
 #include "repetitionmath.h"
+#include "speechfile.h"
+#include "speechsynthesizer.h"
 #include "timetext.h"
 #include "updowncontrol.h"
 
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QFileDialog>
+#include <QLocale>
 #include <QRegularExpressionValidator>
 
 namespace {
@@ -71,6 +75,7 @@ CEventDlg::CEventDlg(QWidget *parent)
     connect(m_btnPlay, &QPushButton::clicked, this, &CEventDlg::OnPlay);
     connect(m_btnRecord, &QPushButton::clicked, this, &CEventDlg::OnRecord);
     connect(m_btnStop, &QPushButton::clicked, this, &CEventDlg::OnStop);
+    connect(m_ui->buttonSpeak, &QPushButton::clicked, this, &CEventDlg::OnSpeak);
 
     m_timerPosition.setInterval(250);
     connect(&m_timerPosition, &QTimer::timeout, this, [this] { OnTimer(PositionTimerId); });
@@ -153,6 +158,7 @@ void CEventDlg::OnInitDialog()
     m_spinRepCount->setRange(1, 9999);
 
     (m_bCountMode ? m_radioCount : m_radioLength)->setChecked(true);
+    InitSpeech();
     m_ui->editEventName->setFocus();
     // Opening the wave may take a moment, or ask a question: the dialog is
     // on screen first.
@@ -215,10 +221,16 @@ void CEventDlg::OnOpenNew()
     dialog.selectFile(QStringLiteral("*.wav"));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
-    m_strWaveFile = dialog.selectedFiles().constFirst();
+    SwitchToWaveFile(dialog.selectedFiles().constFirst());
+}
+
+void CEventDlg::SwitchToWaveFile(const QString &path)
+{
+    m_strWaveFile = path;
     UpdateData(false);
     // The file edit is read-only, so no change of the user's calls this.
     OnChangeWaveFile();
+    ShowSpeechOf(m_strWaveFile);
 }
 
 void CEventDlg::OnOK()
@@ -440,4 +452,94 @@ void CEventDlg::CloseDevice()
     if (m_bDeviceOpen)
         ShowMciError(m_waveDevice.close(m_wDeviceID));
     m_timerPosition.stop();
+}
+
+// Speech: typed text becomes the event's wave.
+
+void CEventDlg::InitSpeech()
+{
+    m_ui->editSpeechText->setMaxLength(int(SpeechFile::MaxTextLength));
+    QComboBox *voices = m_ui->comboVoice;
+    voices->clear();
+    // Without voice data the list stays empty; Speak then says why.
+    const QList<SpeechVoice> list = SpeechSynthesizer::Voices().value_or(QList<SpeechVoice>{});
+    for (const SpeechVoice &voice : list)
+        voices->addItem(voice.name, voice.identifier);
+    const QString voice = Profile::ReadString(QStringLiteral("Speech"), QStringLiteral("Voice"),
+                                              SpeechSynthesizer::DefaultVoice(list, QLocale::system().name()));
+    voices->setCurrentIndex(std::max(0, voices->findData(voice)));
+    m_ui->spinRate->setRange(SpeechSynthesizer::MinRate, SpeechSynthesizer::MaxRate);
+    const QString rate = Profile::ReadString(QStringLiteral("Speech"), QStringLiteral("Rate"), QString());
+    m_ui->spinRate->setValue(rate.isEmpty() ? SpeechSynthesizer::DefaultRate : LeadingNumber(rate));
+    ShowSpeechOf(m_strWaveFile);
+}
+
+void CEventDlg::ShowSpeechOf(const QString &path)
+{
+    // A file that was not spoken from text leaves the text as it is.
+    const std::optional<SpeechFile::Speech> speech = SpeechFile::Read(path);
+    if (!speech)
+        return;
+    m_ui->editSpeechText->setText(speech->text);
+    if (const int index = m_ui->comboVoice->findData(speech->voice); index >= 0)
+        m_ui->comboVoice->setCurrentIndex(index);
+}
+
+void CEventDlg::OnSpeak()
+{
+    UpdateData(true);
+    const QString text = m_ui->editSpeechText->text();
+    if (text.trimmed().isEmpty()) {
+        ShowMessageBox(this, QStringLiteral("Type the text to speak first."), QStringLiteral("Warning"));
+        return;
+    }
+    const SpeechFile::Speech speech{text, m_ui->comboVoice->currentData().toString()};
+    const int rate = m_ui->spinRate->value();
+    const QString path = SpeechFile::NewPath(SpeechFile::Directory(), m_strEventName, m_strSpokenFile);
+
+    // Off this thread, so the dialog stays responsive; one at a time.
+    m_ui->buttonSpeak->setEnabled(false);
+    m_speechWorker = std::jthread([this, path, speech, rate](std::stop_token stop) {
+        QString error;
+        const bool made = SpeechFile::Make(path, speech, rate, stop, &error);
+        if (stop.stop_requested())
+            return;
+        QMetaObject::invokeMethod(
+            this, [this, path, made, error] { OnSpeechMade(path, made, error); }, Qt::QueuedConnection);
+    });
+}
+
+void CEventDlg::OnSpeechMade(const QString &path, bool made, const QString &error)
+{
+    m_speechWorker = {};
+    m_ui->buttonSpeak->setEnabled(true);
+    // The dialog may have ended while the answer was on its way.
+    if (!isVisible())
+        return;
+    if (!made) {
+        ShowMessageBox(this, error, QStringLiteral("Warning"));
+        return;
+    }
+    m_strSpokenFile = path;
+    Profile::WriteString(QStringLiteral("Speech"), QStringLiteral("Voice"),
+                         m_ui->comboVoice->currentData().toString());
+    Profile::WriteString(QStringLiteral("Speech"), QStringLiteral("Rate"),
+                         QString::number(m_ui->spinRate->value()));
+    SwitchToWaveFile(path);
+    OnPlay();
+}
+
+void CEventDlg::CancelSpeech()
+{
+    if (m_speechWorker.joinable()) {
+        m_speechWorker.request_stop();
+        m_speechWorker.join();
+    }
+    m_ui->buttonSpeak->setEnabled(true);
+}
+
+void CEventDlg::done(int result)
+{
+    CancelSpeech();
+    QDialog::done(result);
 }

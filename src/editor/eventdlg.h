@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include <memory>
+#include <thread>
 
 class QLineEdit;
 class QPushButton;
@@ -76,12 +77,18 @@ public:
     void OnTimer(int id);
     int ShowMciError(unsigned code);
 
+    // Speech: the typed text is spoken into a new wave file, which becomes
+    // the event's file and is played at once.
+    void OnSpeak();
+
     // Refreshes the position and length while the dialog is open.
     static constexpr int PositionTimerId = 666;
 
 public slots:
     void accept() override;
     void reject() override;
+    // Every road out of the dialog: a synthesis still running is stopped.
+    void done(int result) override;
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -108,6 +115,15 @@ private:
     // Opens m_strWaveFile, creating it first when there is no such file.
     void OpenOrCreate();
     void RecomputeByMode();
+    // What "Open / New" does with a chosen file: the editor switches to it.
+    void SwitchToWaveFile(const QString &path);
+
+    // Fills the voices and shows the last voice and speed, or the text and
+    // voice the event's file was spoken from.
+    void InitSpeech();
+    void ShowSpeechOf(const QString &path);
+    void OnSpeechMade(const QString &path, bool made, const QString &error);
+    void CancelSpeech();
 
     std::unique_ptr<Ui::CEventDlg> m_ui;
 
@@ -124,4 +140,10 @@ private:
     UpDownControl *m_spinRepSec = nullptr;
     UpDownControl *m_spinRepCount = nullptr;
     QTimer m_timerPosition;
+
+    // The file this run of the editor made from text: the next Speak may
+    // replace it, and no other.
+    QString m_strSpokenFile;
+    // Last, so that it is stopped and joined before anything it reports to.
+    std::jthread m_speechWorker;
 };
