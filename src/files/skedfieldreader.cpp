@@ -1,7 +1,5 @@
 #include "skedfieldreader.h"
 
-#include <QStringDecoder>
-
 #include <algorithm>
 
 namespace {
@@ -26,11 +24,11 @@ constexpr char16_t Windows1252High[32] = {
 
 QString SkedFieldReader::Decode(QByteArrayView field)
 {
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8.decode(field);
-    if (!utf8.hasError())
-        return text;
-    text.resize(field.size());
+    // Checking first is much cheaper than a decoder per field, and a
+    // schedule holds hundreds of thousands of fields.
+    if (field.isValidUtf8())
+        return QString::fromUtf8(field);
+    QString text(field.size(), Qt::Uninitialized);
     for (qsizetype i = 0; i < field.size(); ++i) {
         const auto byte = static_cast<unsigned char>(field[i]);
         const char16_t high = byte >= 0x80 && byte <= 0x9F ? Windows1252High[byte - 0x80] : 0;
