@@ -3,7 +3,8 @@
 
 Reads the JSON files Google Benchmark wrote (--benchmark_out) and pairs every
 benchmark with the baseline named in BASELINES: the same argument where the
-benchmark has one.
+benchmark has one. A speech benchmark's baseline is the length of the speech
+it made, from its own counter (SPOKEN_BASELINES).
 """
 
 import json
@@ -17,6 +18,15 @@ BASELINES = {
     "BM_SaveSchedule": "BM_ReadFileBytes",
     "BM_StartUpToFirstWindow": "BM_StartUpToFirstWindow_MinimalQtBaseline",
 }
+
+# benchmark -> the counter that holds, in seconds, the length it is measured
+# against: the speech it made. Its ratio is the real-time factor.
+SPOKEN_BASELINES = {
+    "BM_SynthesizeTenWords": "spoken_seconds",
+    "BM_SpeakTenWordsToFile": "spoken_seconds",
+}
+
+FACTOR = {"ns": 1e-9, "us": 1e-6, "ms": 1e-3, "s": 1.0}
 
 
 def split_name(name):
@@ -39,19 +49,25 @@ def main(paths):
     print(f"{'benchmark':<40} {'time':>14} {'baseline':>14} {'ratio':>8}  extra")
     for (base, arg), run in sorted(results.items()):
         baseline_name = BASELINES.get(base)
-        if not baseline_name:
+        spoken_counter = SPOKEN_BASELINES.get(base)
+        if not baseline_name and not spoken_counter:
             continue
-        baseline = results.get((baseline_name, arg)) or results.get((baseline_name, ""))
+        baseline = baseline_name and (results.get((baseline_name, arg)) or results.get((baseline_name, "")))
         unit = run["time_unit"]
         time = run["real_time"]
         line = f"{base + arg:<40} {time:>11.3f} {unit:<2}"
-        if baseline:
-            factor = {"ns": 1e-9, "us": 1e-6, "ms": 1e-3, "s": 1.0}
-            ratio = (time * factor[unit]) / (baseline["real_time"] * factor[baseline["time_unit"]])
+        if spoken_counter and run.get(spoken_counter):
+            spoken = run[spoken_counter]
+            ratio = time * FACTOR[unit] / spoken
+            line += f" {spoken:>11.3f} s  {ratio:>7.4f}x"
+        elif baseline:
+            ratio = (time * FACTOR[unit]) / (baseline["real_time"] * FACTOR[baseline["time_unit"]])
             line += f" {baseline['real_time']:>11.3f} {baseline['time_unit']:<2} {ratio:>7.2f}x"
         else:
             line += f" {'(none)':>14} {'':>8}"
         extras = []
+        if spoken_counter:
+            extras.append("real-time factor: synthesis time per second of speech")
         if "items_per_second" in run and arg:
             per_item_ns = 1e9 / run["items_per_second"]
             extras.append(f"{per_item_ns:.0f} ns per row")

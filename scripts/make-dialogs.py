@@ -135,7 +135,7 @@ def about():
 def event_editor():
     # The speech row sits below the audio file; what was drawn below it
     # moves down by the row's height.
-    speech_row = 34
+    speech_row = 46
 
     def moved(x, y, w, h):
         return rect(x, y + speech_row if y >= 100 else y, w, h)
@@ -194,24 +194,30 @@ def event_editor():
         label("labelRepSec", "sec", (201, 147, 12, 8)),
         # Five units wider than first drawn, up to the count's edit: the
         # caption needs them in this font.
-        widget("QRadioButton", "radioCount", rect(11, 122, 91, 10), prop("text", string("Number of Repetitions")),
+        widget("QRadioButton", "radioCount", moved(11, 122, 91, 10), prop("text", string("Number of Repetitions")),
                prop("focusPolicy", "<enum>Qt::ClickFocus</enum>")),
-        widget("QRadioButton", "radioLength", rect(11, 143, 75, 10), prop("text", string("Repetitions Length")),
+        widget("QRadioButton", "radioLength", moved(11, 143, 75, 10), prop("text", string("Repetitions Length")),
                prop("focusPolicy", "<enum>Qt::ClickFocus</enum>")),
         button("buttonPlay", "Play", (12, 77, 35, 14)),
         button("buttonRecord", "Record", (60, 77, 35, 14)),
         button("buttonStop", "Stop", (108, 77, 35, 14)),
         # Speech: typed text becomes the event's wave. Drawn in the room
-        # made for it, so not moved down.
-        widget("QGroupBox", "groupSpeech", rect(7, 102, 209, 28), prop("title", string("Speech"))),
-        widget("QLineEdit", "editSpeechText", rect(11, 112, 84, 14), accessible("Text to speak"),
+        # made for it, so not moved down: the text across the whole row,
+        # below it the voice, whose language names are long, the speed and
+        # the button.
+        widget("QGroupBox", "groupSpeech", rect(7, 102, 209, 45), prop("title", string("Speech"))),
+        widget("QLineEdit", "editSpeechText", rect(11, 112, 201, 14), accessible("Text to speak"),
                prop("placeholderText", string("Text to speak"))),
-        widget("QComboBox", "comboVoice", rect(98, 112, 54, 14), accessible("Voice")),
-        widget("QSpinBox", "spinRate", rect(155, 112, 27, 14), accessible("Speed"),
+        widget("QLabel", "labelVoice", rect(11, 131, 21, 8), prop("text", string("Voice")),
+               prop("buddy", "<cstring>comboVoice</cstring>")),
+        widget("QComboBox", "comboVoice", rect(33, 129, 94, 14), accessible("Voice")),
+        widget("QLabel", "labelRate", rect(130, 131, 22, 8), prop("text", string("Speed")),
+               prop("buddy", "<cstring>spinRate</cstring>")),
+        widget("QSpinBox", "spinRate", rect(152, 129, 27, 14), accessible("Speed"),
                prop("toolTip", string("Speed in words per minute")),
                prop("minimum", "<number>80</number>"), prop("maximum", "<number>450</number>"),
                prop("value", "<number>175</number>")),
-        widget("QPushButton", "buttonSpeak", rect(185, 112, 27, 14), prop("text", string("Speak")),
+        widget("QPushButton", "buttonSpeak", rect(182, 129, 30, 14), prop("text", string("Speak")),
                prop("autoDefault", "<bool>false</bool>")),
     ]
     return ui_file("CEventDlg", "QDialog", "Add Event", (px_x(222), px_y(191 + speech_row)), children,

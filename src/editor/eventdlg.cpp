@@ -461,12 +461,14 @@ void CEventDlg::InitSpeech()
     m_ui->editSpeechText->setMaxLength(int(SpeechFile::MaxTextLength));
     QComboBox *voices = m_ui->comboVoice;
     voices->clear();
-    // Without voice data the list stays empty; Speak then says why.
+    // Without voice data the list stays empty; Speak then says why. The
+    // voice first proposed is the one for the language the program runs in
+    // (the system's, unless the program was told another).
     const QList<SpeechVoice> list = SpeechSynthesizer::Voices().value_or(QList<SpeechVoice>{});
     for (const SpeechVoice &voice : list)
         voices->addItem(voice.name, voice.identifier);
     const QString voice = Profile::ReadString(QStringLiteral("Speech"), QStringLiteral("Voice"),
-                                              SpeechSynthesizer::DefaultVoice(list, QLocale::system().name()));
+                                              SpeechSynthesizer::DefaultVoice(list, QLocale().name()));
     voices->setCurrentIndex(std::max(0, voices->findData(voice)));
     m_ui->spinRate->setRange(SpeechSynthesizer::MinRate, SpeechSynthesizer::MaxRate);
     const QString rate = Profile::ReadString(QStringLiteral("Speech"), QStringLiteral("Rate"), QString());

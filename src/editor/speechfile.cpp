@@ -93,6 +93,12 @@ bool Make(const QString &path, const Speech &speech, int rate, std::stop_token s
                                                                        stop, error);
     if (!wave)
         return false;
+    // Stopped after the last sample: no one is waiting for the file.
+    if (stop.stop_requested()) {
+        if (error)
+            error->clear();
+        return false;
+    }
     return WaveFile::Write(path, *wave, ToTags(speech), error);
 }
 

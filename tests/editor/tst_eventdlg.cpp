@@ -11,6 +11,7 @@
 #include "updowncontrol.h"
 
 #include <QFileDialog>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -121,6 +122,38 @@ private slots:
         QCOMPARE(child<QLabel>(dlg, "labelCurrent")->text(), QStringLiteral("00:00:00"));
         QCOMPARE(repetitionTexts(dlg), repetitions);
         QTRY_COMPARE(QApplication::focusWidget(), child(dlg, "editEventName"));
+    }
+
+    // Every control can be seen and clicked: inside the dialog, clear of
+    // the others, and either wholly inside a group box or clear of it.
+    void controlsDoNotOverlap()
+    {
+        CEventDlg dlg;
+        fillAsAdd(dlg, m_sixSeconds);
+        showOpened(dlg);
+        QList<QWidget *> controls;
+        QList<QWidget *> groups;
+        for (QWidget *w : dlg.findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+            if (w->isVisible())
+                (qobject_cast<QGroupBox *>(w) ? groups : controls).append(w);
+        }
+        QVERIFY(controls.size() > 30);
+        const auto names = [](const QWidget *a, const QWidget *b) {
+            return qPrintable(a->objectName() + QStringLiteral(" and ") + b->objectName());
+        };
+        for (const QWidget *c : controls) {
+            QVERIFY2(dlg.rect().contains(c->geometry()), qPrintable(c->objectName()));
+            for (const QWidget *other : controls)
+                QVERIFY2(c == other || !c->geometry().intersects(other->geometry()), names(c, other));
+            for (const QWidget *group : groups) {
+                const QRect g = group->geometry();
+                QVERIFY2(!g.intersects(c->geometry()) || g.contains(c->geometry()), names(c, group));
+            }
+        }
+        for (const QWidget *g : groups)
+            for (const QWidget *other : groups)
+                QVERIFY2(g == other || !g->geometry().intersects(other->geometry()), names(g, other));
+        dlg.reject();
     }
 
     void arrowsWrapWithinTheirRanges_data()

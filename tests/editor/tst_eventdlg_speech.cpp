@@ -3,8 +3,11 @@
 #include "editorcontrols.h"
 #include "eventdlg.h"
 #include "eventfields.h"
+#include "eventtable.h"
+#include "mainwindowcontrols.h"
 #include "modalanswer.h"
 #include "profile.h"
+#include "schedulerdlg.h"
 #include "speechfile.h"
 #include "testmain.h"
 #include "testwaves.h"
@@ -15,6 +18,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QLocale>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTemporaryDir>
@@ -79,6 +83,8 @@ private slots:
 
     void init()
     {
+        // No voice, speed or file remembered from the test before.
+        QFile::remove(Profile::FilePath());
         m_output->clear();
         for (const QString &name : speechFiles())
             QVERIFY(QFile::remove(SpeechFile::Directory() + name));
@@ -109,6 +115,34 @@ private slots:
         QVERIFY(speakButton(dlg)->isEnabled());
         QTest::mouseClick(child<QPushButton>(dlg, "buttonOk"), Qt::LeftButton);
         QCOMPARE(dlg.result(), int(IdOk));
+    }
+
+    void voiceFollowsTheLanguage_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("remembered");
+        QTest::addColumn<QString>("voice");
+        QTest::newRow("the language's voice") << "de_DE" << "" << "gmw/de";
+        QTest::newRow("language and territory") << "en_US" << "" << "gmw/en-US";
+        QTest::newRow("no voice for it: English") << "zu_ZA" << "" << "gmw/en";
+        QTest::newRow("the last voice used wins") << "de_DE" << "roa/fr" << "roa/fr";
+    }
+
+    void voiceFollowsTheLanguage()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QString, remembered);
+        QFETCH(QString, voice);
+        if (!remembered.isEmpty())
+            QVERIFY(Profile::WriteString("Speech", "Voice", remembered));
+        const QLocale before;
+        QLocale::setDefault(QLocale(locale));
+        CEventDlg dlg;
+        openEditor(dlg, NewEventFields(m_oldWave));
+        QLocale::setDefault(before);
+        QCOMPARE(child<QComboBox>(dlg, "comboVoice")->currentData().toString(), voice);
+        QCOMPARE(child<QSpinBox>(dlg, "spinRate")->value(), 175);
+        dlg.reject();
     }
 
     void emptyTextIsRefused_data()
@@ -157,7 +191,10 @@ private slots:
 
         typeSpeech(dlg, "The kettle has boiled.");
         QTest::mouseClick(speakButton(dlg), Qt::LeftButton);
+        // Off this thread: the click is back before the file is there.
+        QVERIFY(!speakButton(dlg)->isEnabled());
         QTRY_COMPARE(text(dlg, "editWaveFile"), own);
+        QVERIFY(speakButton(dlg)->isEnabled());
         const std::optional<WaveData> wave = WaveFile::Read(own);
         QVERIFY(wave);
         const quint32 ms = quint32(wave->duration().count());
@@ -200,8 +237,59 @@ private slots:
         modify.reject();
     }
 
+    // Add with a spoken file: the row the main window inserts names it and
+    // shows the repetitions derived from its length.
+    void addWithSpeechPutsTheFileInTheRow()
+    {
+        QVERIFY(Profile::WriteString("Last", "FileName", m_oldWave));
+        CSchedulerDlg window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        const QString spoken = SpeechFile::Directory() + "Lunch.wav";
+        ModalAnswer editor([&](QWidget *w) {
+            auto *dlg = qobject_cast<CEventDlg *>(w);
+            if (!dlg) {
+                static_cast<QDialog *>(w)->reject();
+                return;
+            }
+            QTRY_VERIFY(!text(*dlg, "labelLength").isEmpty());
+            auto *name = child(*dlg, "editEventName");
+            name->selectAll();
+            QTest::keyClicks(name, "Lunch");
+            typeSpeech(*dlg, "Lunch is ready.");
+            QTest::mouseClick(speakButton(*dlg), Qt::LeftButton);
+            QTRY_COMPARE(text(*dlg, "editWaveFile"), spoken);
+            QTest::mouseClick(child<QPushButton>(*dlg, "buttonOk"), Qt::LeftButton);
+        });
+        QAction *add = MenuItem(window, CommandId::EventAdd);
+        QVERIFY(add);
+        add->trigger();
+        QVERIFY(editor.seen());
+
+        const EventTable &table = *window.eventTable();
+        QCOMPARE(table.rowCount(), 1);
+        QCOMPARE(table.text(0, EventTable::EventName), QStringLiteral("Lunch"));
+        QCOMPARE(table.text(0, EventTable::WaveFile), spoken);
+        const std::optional<WaveData> wave = WaveFile::Read(spoken);
+        QVERIFY(wave);
+        const quint32 ms = quint32(wave->duration().count());
+        // By length: five minutes of plays of the spoken file.
+        QCOMPARE(table.text(0, EventTable::Repetition), QString::number(300000 / ms));
+        QCOMPARE(table.text(0, EventTable::Length), QStringLiteral("00:05:00*"));
+        QCOMPARE(window.isModified(), 1);
+    }
+
+    void endingDuringSynthesisStopsIt_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("Cancel") << "Cancel";
+        QTest::newRow("Escape") << "Escape";
+        QTest::newRow("close box") << "close box";
+    }
+
     void endingDuringSynthesisStopsIt()
     {
+        QFETCH(QString, how);
         QString longText;
         for (int i = 0; i < 300; ++i)
             longText += QStringLiteral("This reminder goes on and on. ");
@@ -213,8 +301,14 @@ private slots:
         QVERIFY(!speakButton(dlg)->isEnabled());
         QElapsedTimer clock;
         clock.start();
-        QTest::mouseClick(child<QPushButton>(dlg, "buttonCancel"), Qt::LeftButton);
+        if (how == u"Cancel")
+            QTest::mouseClick(child<QPushButton>(dlg, "buttonCancel"), Qt::LeftButton);
+        else if (how == u"Escape")
+            QTest::keyClick(child(dlg, "editSpeechText"), Qt::Key_Escape);
+        else
+            QVERIFY(dlg.close());
         QVERIFY(!dlg.isVisible());
+        QCOMPARE(dlg.result(), int(IdCancel));
         QVERIFY2(clock.elapsed() < 2000, qPrintable(QString::number(clock.elapsed())));
         QTest::qWait(50);
         QVERIFY(speechFiles().isEmpty());

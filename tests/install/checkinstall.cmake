@@ -1,8 +1,8 @@
 cmake_minimum_required(VERSION 3.25)
 # Installs the build into a scratch prefix and checks that the program, its
-# help file, its sample schedule, the desktop entry, the file type, the
-# software centres' description and the icons are where they belong, and that
-# bin/parlowen leads to the program.
+# help file with its picture, its sample schedule, the desktop entry, the file
+# type, the software centres' description and the icons are where they
+# belong, and that bin/parlowen leads to the program.
 #   cmake -D BUILD_DIR=... -D PREFIX=... -P checkinstall.cmake
 file(REMOVE_RECURSE "${PREFIX}")
 execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${PREFIX}"
@@ -14,6 +14,7 @@ endif()
 set(expected
     lib/parlowen/parlowen
     lib/parlowen/parlowen.html
+    lib/parlowen/parlowen-editor.png
     lib/parlowen/default.sked
     lib/parlowen/samples/stretch.wav
     lib/parlowen/samples/water.wav

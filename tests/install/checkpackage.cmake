@@ -24,6 +24,7 @@ run(dpkg-deb -c "${packages}")
 set(expected
     ./usr/lib/parlowen/parlowen
     ./usr/lib/parlowen/parlowen.html
+    ./usr/lib/parlowen/parlowen-editor.png
     ./usr/lib/parlowen/default.sked
     ./usr/lib/parlowen/samples/stretch.wav
     "./usr/bin/parlowen -> ../lib/parlowen/parlowen"
