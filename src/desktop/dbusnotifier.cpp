@@ -127,9 +127,9 @@ void DBusNotifier::sendNotification(const QString &eventName, const QString &bod
     hints.insert(QStringLiteral("desktop-entry"), IconName);
     if (!QIcon::hasThemeIcon(IconName)) {
         InitResources();
-        hints.insert(QStringLiteral("image-data"),
-                     QVariant::fromValue(NotificationImage{
-                         QImage(QStringLiteral(":/images/appicon48.png"))}));
+        const QImage icon(QStringLiteral(":/images/appicon48.png"));
+        if (!icon.isNull())
+            hints.insert(QStringLiteral("image-data"), QVariant::fromValue(NotificationImage{icon}));
     }
 
     QDBusMessage notify = QDBusMessage::createMethodCall(Service, ObjectPath, Interface,
