@@ -622,10 +622,11 @@ void CSchedulerDlg::OnTimer(int nIDEvent)
     m_bInTimer = true;
     const QDateTime now = m_clock();
     // The pickers show a time of day: from the first tick of a new day on
-    // they stand for that day's.
+    // they stand for that day's. (setDate() would first pin a time-only
+    // picker to the new day's midnight, losing the time.)
     for (QDateTimeEdit *picker : {m_dtpFrom, m_dtpTo})
         if (picker->date() != now.date())
-            picker->setDate(now.date());
+            picker->setDateTime(QDateTime(now.date(), picker->time()));
     const PlayWindow window{m_btnPlayBetween->isChecked(), m_dtpFrom->dateTime(),
                             m_dtpTo->dateTime()};
     const TickResult tick =
