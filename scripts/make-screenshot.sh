@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Renders the main window into docs/screenshot.png.
+# Renders the README's pictures: the main window into docs/screenshot.png and
+# the tray icon's menu into docs/traymenu.png.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake -S . -B build -G Ninja >/dev/null
 cmake --build build --target parlowen_screenshot
 build/scripts/screenshot/parlowen_screenshot docs/screenshot.png
-echo "wrote docs/screenshot.png"
+build/scripts/screenshot/parlowen_screenshot --tray-menu docs/traymenu.png
+echo "wrote docs/screenshot.png and docs/traymenu.png"
