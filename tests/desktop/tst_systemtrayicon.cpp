@@ -5,6 +5,7 @@
 #include "autostart.h"
 #include "desktopsettings.h"
 #include "modalanswer.h"
+#include "profile.h"
 #include "systemtrayicon.h"
 #include "testmain.h"
 
@@ -220,6 +221,8 @@ private slots:
         notify->trigger();
         QVERIFY(!notify->isChecked());
         QVERIFY(!DesktopSettings::NotifyEnabled());
+        QCOMPARE(Profile::ReadString(QStringLiteral("Desktop"), QStringLiteral("Notify"), QString()),
+                 QStringLiteral("0"));
         notify->trigger();
         QVERIFY(DesktopSettings::NotifyEnabled());
 
