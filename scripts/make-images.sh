@@ -5,6 +5,7 @@
 #   toolbar.png      235 x 28, eight 28 x 28 buttons, grey (192,192,192) = transparent
 #   eventstate.png   40 x 20, enabled / disabled marks, white (255,255,255) = transparent
 #   appicon16/32/48/128.png   application icon, real alpha
+#   trayrunning16/32/48.png, traystopped16/32/48.png   tray pictures, real alpha
 #   sidepicture.png  112 x 113, picture at the left of the main window
 set -euo pipefail
 
@@ -132,13 +133,19 @@ convert "$TMP/e0.png" "$TMP/e1.png" +append +repage "${PNGOPTS[@]}" "PNG8:$OUT/e
 # At 16 pixels scaled-down curves turn to mush, so that size is set pixel by
 # pixel from a character map instead (see below).
 # ---------------------------------------------------------------------------
-icon_mvg() {
-    local detail=$1 k=$2   # k: render pixels per unit
-    # stroke widths and face radius, heavier when the picture gets small
-    local rim=14 hand=12 bell=6 bubble=8 waves=12 face=86
-    if (( detail < 2 )); then
-        rim=22 hand=20 bell=8 bubble=12 waves=16 face=82
+# strokes DETAIL: stroke widths and face radius, heavier when the picture
+# gets small.
+strokes() {
+    rim=14 hand=12 bell=6 bubble=8 waves=12 badge=8 face=86
+    if (( $1 < 2 )); then
+        rim=22 hand=20 bell=8 bubble=12 waves=16 badge=12 face=82
     fi
+}
+
+# clock_mvg DETAIL K: the alarm clock alone (K: render pixels per unit).
+clock_mvg() {
+    local detail=$1 k=$2
+    strokes "$detail"
     cat <<MVG
 viewbox 0 0 $((256 * k)) $((256 * k))
 affine $k 0 0 $k 0 0
@@ -174,6 +181,14 @@ line 112,138 80,112
 line 112,138 150,96
 fill '#d0202a' stroke none
 circle 112,138 112,$((138 - hand / 2 - 4))
+MVG
+}
+
+# bubble_mvg DETAIL: the icon's speech bubble and the sound waves in it.
+bubble_mvg() {
+    local detail=$1
+    strokes "$detail"
+    cat <<MVG
 # speech bubble and the sound waves in it
 stroke '#145c1e' stroke-width $bubble fill '#3cb043'
 path 'M 150,176 L 150,150 A 22,22 0 0 1 172,128 L 226,128 A 22,22 0 0 1 248,150
@@ -187,6 +202,11 @@ MVG
         1) echo "path 'M 182,158 A 20,20 0 0 1 182,192'"
            echo "path 'M 206,146 A 38,38 0 0 1 206,204'" ;;
     esac
+}
+
+icon_mvg() {
+    clock_mvg "$1" "$2"
+    bubble_mvg "$1"
 }
 
 # icon SIZE DETAIL: rendered at 1024 x 1024 and scaled to SIZE.
@@ -232,6 +252,80 @@ pixmap 16 16 none \
     "..BBWWWWWgg....." \
     "....BBBBB......."
 convert "$TMP/pixmap.png" "${PNGOPTS[@]}" "PNG32:$OUT/appicon16.png"
+
+# ---------------------------------------------------------------------------
+# Tray pictures, 16, 32 and 48 pixels: the icon's clock with a round badge in
+# place of the speech bubble, green with a play mark while the schedule runs
+# (trayrunning*), red with a stop mark while it stands (traystopped*), the
+# colours of the toolbar's Start and Stop lights.
+# ---------------------------------------------------------------------------
+# badge_mvg DETAIL KIND: the status badge, KIND running or stopped.
+badge_mvg() {
+    strokes "$1"
+    if [[ $2 == running ]]; then
+        echo "stroke '#145c1e' stroke-width $badge fill '#3cb043'"
+    else
+        echo "stroke '#5c0f16' stroke-width $badge fill '#d0202a'"
+    fi
+    echo "circle 196,196 196,142"
+    echo "stroke none fill '#fdfcf6'"
+    if [[ $2 == running ]]; then
+        echo "polygon 178,170 178,222 224,196"
+    else
+        echo "rectangle 175,175 217,217"
+    fi
+}
+
+# tray KIND SIZE DETAIL
+tray() {
+    convert -size 1024x1024 xc:none -draw "$(clock_mvg "$3" 4; badge_mvg "$3" "$1")" \
+        -filter Lanczos -resize "$2x$2" "${PNGOPTS[@]}" "PNG32:$OUT/tray$1$2.png"
+}
+for kind in running stopped; do
+    tray "$kind" 48 2
+    tray "$kind" 32 1
+done
+
+# At 16 pixels the clock of the 16-pixel icon with a 7-pixel badge; a stop
+# mark does not fit in it, so the stopped badge is a plain red light.
+pixmap 16 16 none \
+    "Y=#f2b51d y=#a06e00 B=#1d2f5c W=#fdfcf6 K=#1d2028 R=#d0202a G=#3cb043 g=#145c1e w=#fdfcf6" \
+    ".yy.......yy...." \
+    "yYYy.BBB.yYYy..." \
+    "yYYYy.B.yYYYy..." \
+    ".yyyBBBBByyy...." \
+    "..BBWWWWWBB....." \
+    ".BWWWWKWWWWB...." \
+    ".BWWWWKWWWWB...." \
+    "BWWWWWKWWWWWB..." \
+    "BWWWWWKWWWWWB..." \
+    "BWWKKKRWWWWggg.." \
+    "BWWWWWWWWWgGGGg." \
+    "BWWWWWWWWgGwGGGg" \
+    ".BWWWWWWWgGwwGGg" \
+    ".BWWWWWWWgGwGGGg" \
+    "..BBWWWWWBgGGGg." \
+    "....BBBBB..ggg.."
+convert "$TMP/pixmap.png" "${PNGOPTS[@]}" "PNG32:$OUT/trayrunning16.png"
+pixmap 16 16 none \
+    "Y=#f2b51d y=#a06e00 B=#1d2f5c W=#fdfcf6 K=#1d2028 R=#d0202a r=#5c0f16 w=#fdfcf6" \
+    ".yy.......yy...." \
+    "yYYy.BBB.yYYy..." \
+    "yYYYy.B.yYYYy..." \
+    ".yyyBBBBByyy...." \
+    "..BBWWWWWBB....." \
+    ".BWWWWKWWWWB...." \
+    ".BWWWWKWWWWB...." \
+    "BWWWWWKWWWWWB..." \
+    "BWWWWWKWWWWWB..." \
+    "BWWKKKRWWWWrrr.." \
+    "BWWWWWWWWWrRRRr." \
+    "BWWWWWWWWrRwRRRr" \
+    ".BWWWWWWWrRRRRRr" \
+    ".BWWWWWWWrRRRRRr" \
+    "..BBWWWWWBrRRRr." \
+    "....BBBBB..rrr.."
+convert "$TMP/pixmap.png" "${PNGOPTS[@]}" "PNG32:$OUT/traystopped16.png"
 
 # ---------------------------------------------------------------------------
 # Side picture, 112 x 113: the alarm clock of the icon with an open, speaking

@@ -1,39 +1,51 @@
-// Renders the real main window, with a few events in its list, and the real
-// event editor, with an event whose sound was just spoken from typed text,
-// into PNGs for the README and the help page. Run through
-// scripts/make-screenshot.sh.
+// Renders the README's and the help page's pictures from the real widgets,
+// offscreen:
+//   parlowen_screenshot MAIN_WINDOW.png EDITOR.png
+//       the main window with a few events, and the event editor with an
+//       event whose sound was just spoken from typed text
+//   parlowen_screenshot --tray-menu OUTPUT.png
+//       the tray icon's menu under a panel
+// Run through scripts/make-screenshot.sh.
 //
 // Settings and data go to a temporary home, so the pictures never show the
 // user's own schedule and nothing of the user's is written; sound goes to
 // SDL's silent driver.
 
+#include "desktopconnector.h"
 #include "eventdlg.h"
 #include "eventfields.h"
 #include "eventlistctrl.h"
 #include "eventtable.h"
 #include "schedulerdlg.h"
+#include "systemtrayicon.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QLineEdit>
+#include <QMenu>
+#include <QPainter>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <utility>
+
 namespace {
+
+const QList<EventRow> SampleRows{
+    {{"Stretch", "/usr/share/parlowen/stretch.wav", "00:12:30", "01:00:00", "3*", "00:00:12"}, 0},
+    {{"Drink water", "/usr/share/parlowen/water.wav", "00:41:07", "00:45:00", "2", "00:00:08*"}, 0},
+    {{"Stand-up", "/usr/share/parlowen/standup.wav", "05:00:00", "24:00:00", "1*", "00:00:03"}, 1},
+};
 
 bool saveMainWindow(const QString &output)
 {
     CSchedulerDlg dlg;
     EventTable *table = dlg.eventTable();
-    const QList<EventRow> rows{
-        {{"Stretch", "/usr/share/parlowen/stretch.wav", "00:12:30", "01:00:00", "3*", "00:00:12"}, 0},
-        {{"Drink water", "/usr/share/parlowen/water.wav", "00:41:07", "00:45:00", "2", "00:00:08*"}, 0},
-        {{"Stand-up", "/usr/share/parlowen/standup.wav", "05:00:00", "24:00:00", "1*", "00:00:03"}, 1},
-    };
-    table->insertAtTop(rows);
+    table->insertAtTop(SampleRows);
     dlg.resize(760, 360);
     dlg.show();
     if (!QTest::qWaitForWindowExposed(&dlg))
@@ -90,25 +102,69 @@ bool saveEditor(const QString &output, const QString &dataHome)
     return saved;
 }
 
+// The menu as it drops from the icon in a panel along the top of the screen.
+bool saveTrayMenu(const QString &output)
+{
+    CSchedulerDlg dlg;
+    dlg.eventTable()->insertAtTop(SampleRows);
+    dlg.show();
+    if (!QTest::qWaitForWindowExposed(&dlg))
+        return false;
+    dlg.OnScheduleStart();
+    QTest::qWait(50);
+    auto *tray = qobject_cast<SystemTrayIcon *>(dlg.desktop()->trayIcon());
+    if (!tray)
+        return false;
+    QMenu *menu = tray->menu();
+    menu->adjustSize();
+    const QPixmap menuImage = menu->grab();
+
+    constexpr int PanelHeight = 28, IconSize = 22, Margin = 12, RightSpace = 60;
+    const QSize size(menuImage.width() + 2 * Margin + RightSpace,
+                     PanelHeight + menuImage.height() + Margin);
+    QImage image(size, QImage::Format_ARGB32);
+    image.fill(QColor(0xd8, 0xdc, 0xe4));
+    QPainter painter(&image);
+    painter.fillRect(0, 0, size.width(), PanelHeight, QColor(0x2e, 0x34, 0x40));
+    const int iconX = Margin + menuImage.width() - IconSize;
+    // The icon is pressed while its menu is open.
+    painter.fillRect(iconX - 4, 0, IconSize + 8, PanelHeight, QColor(0x4c, 0x56, 0x6a));
+    painter.drawPixmap(iconX, (PanelHeight - IconSize) / 2,
+                       tray->systemTrayIcon()->icon().pixmap(IconSize, IconSize));
+    painter.drawPixmap(Margin, PanelHeight, menuImage);
+    painter.end();
+    return image.save(output);
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    qputenv("SDL_AUDIODRIVER", "dummy");
     QTemporaryDir home;
     if (!home.isValid())
         return 1;
-    const QString dataHome = home.path() + QStringLiteral("/.local/share");
-    QDir().mkpath(dataHome);
-    qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/.config")).toLocal8Bit());
-    qputenv("XDG_DATA_HOME", dataHome.toLocal8Bit());
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    qputenv("SDL_AUDIODRIVER", "dummy");
-    QApplication app(argc, argv);
-    if (argc != 3) {
-        qWarning("usage: parlowen_screenshot MAIN_WINDOW.png EDITOR.png");
-        return 2;
+    // The folders a user's home has, so that paths in the pictures read as
+    // they would on the user's machine.
+    const QString dataHome = home.filePath(QStringLiteral(".local/share"));
+    const std::pair<const char *, QString> folders[] = {
+        {"XDG_CONFIG_HOME", home.filePath(QStringLiteral(".config"))},
+        {"XDG_DATA_HOME", dataHome},
+        {"XDG_RUNTIME_DIR", home.filePath(QStringLiteral("runtime"))},
+    };
+    for (const auto &[variable, dir] : folders) {
+        QDir().mkpath(dir);
+        QFile::setPermissions(dir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        qputenv(variable, dir.toLocal8Bit());
     }
-    if (!saveMainWindow(QString::fromLocal8Bit(argv[1])))
-        return 1;
-    return saveEditor(QString::fromLocal8Bit(argv[2]), dataHome) ? 0 : 1;
+    QApplication app(argc, argv);
+    const QStringList args = QApplication::arguments().mid(1);
+    if (args.size() == 2 && args[0] == QLatin1String("--tray-menu"))
+        return saveTrayMenu(args[1]) ? 0 : 1;
+    if (args.size() == 2)
+        return saveMainWindow(args[0]) && saveEditor(args[1], dataHome) ? 0 : 1;
+    qWarning("usage: parlowen_screenshot MAIN_WINDOW.png EDITOR.png\n"
+             "       parlowen_screenshot --tray-menu OUTPUT.png");
+    return 2;
 }

@@ -6,6 +6,7 @@
 #include "commandmap.h"
 #include "countdown.h"
 #include "datavalidation.h"
+#include "desktopconnector.h"
 #include "eventdlg.h"
 #include "eventfields.h"
 #include "eventlistctrl.h"
@@ -23,6 +24,7 @@
 
 #include <QCloseEvent>
 #include <QDateTimeEdit>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLayout>
@@ -146,6 +148,14 @@ CSchedulerDlg::CSchedulerDlg(QWidget *parent, const QString &startupSchedule)
 
     OnCreate();
     OnInitDialog();
+
+    m_desktop = new DesktopConnector(this);
+    connect(this, &QDialog::finished, this, [this] {
+        m_bFinished = true;
+        m_bHiddenToTray = false;
+        if (m_hiddenLoop)
+            m_hiddenLoop->quit();
+    });
 }
 
 CSchedulerDlg::~CSchedulerDlg()
@@ -610,10 +620,19 @@ void CSchedulerDlg::OnTimer(int nIDEvent)
     if (m_bInTimer)
         return;
     m_bInTimer = true;
+    const QDateTime now = m_clock();
+    // The pickers show a time of day: from the first tick of a new day on
+    // they stand for that day's. (setDate() would first pin a time-only
+    // picker to the new day's midnight, losing the time.)
+    for (QDateTimeEdit *picker : {m_dtpFrom, m_dtpTo})
+        if (picker->date() != now.date())
+            picker->setDateTime(QDateTime(now.date(), picker->time()));
     const PlayWindow window{m_btnPlayBetween->isChecked(), m_dtpFrom->dateTime(),
                             m_dtpTo->dateTime()};
-    ScheduleTick(*m_events, *m_playback, window, QDateTime::currentDateTime(),
-                 m_editPause->text());
+    const TickResult tick =
+        ScheduleTick(*m_events, *m_playback, window, now, m_editPause->text());
+    if (tick.firedRow >= 0)
+        m_desktop->eventFired(tick.firedRow);
     m_bInTimer = false;
 }
 
@@ -623,6 +642,7 @@ void CSchedulerDlg::OnScheduleStart()
     EnableToolbarButton(CommandId::ScheduleStop, true);
     // Starting a running timer again restarts its period.
     m_timerCountDown->start();
+    m_desktop->statusChanged();
 }
 
 void CSchedulerDlg::OnScheduleStop()
@@ -632,6 +652,7 @@ void CSchedulerDlg::OnScheduleStop()
     // A play in progress and its pause run to their end.
     m_playback->requestStop();
     m_timerCountDown->stop();
+    m_desktop->statusChanged();
 }
 
 bool CSchedulerDlg::isCountDownRunning() const
@@ -675,6 +696,38 @@ void CSchedulerDlg::RaiseWindow()
     show();
     raise();
     activateWindow();
+}
+
+void CSchedulerDlg::HideToTray()
+{
+    m_bHiddenToTray = true;
+    m_bHiddenDuringExec = true;
+    hide();
+}
+
+int CSchedulerDlg::exec()
+{
+    // The program ends with this window, not with its last visible one:
+    // hidden in the tray, a message box that closes is the last.
+    QGuiApplication::setQuitOnLastWindowClosed(false);
+    m_bFinished = false;
+    for (;;) {
+        m_bHiddenDuringExec = false;
+        const int result = QDialog::exec();
+        // Qt ends exec() whenever the dialog hides. Hidden in the tray the
+        // window has not ended: wait, the count-down ticking, until it is
+        // shown again (exec() once more) or ends.
+        if (m_bFinished || !m_bHiddenDuringExec)
+            return result;
+        if (m_bHiddenToTray) {
+            QEventLoop hidden;
+            m_hiddenLoop = &hidden;
+            hidden.exec();
+            m_hiddenLoop = nullptr;
+        }
+        if (m_bFinished)
+            return this->result();
+    }
 }
 
 bool CSchedulerDlg::IsToolbarButtonEnabled(int id) const
@@ -737,6 +790,11 @@ void CSchedulerDlg::contextMenuEvent(QContextMenuEvent *event)
 
 void CSchedulerDlg::showEvent(QShowEvent *event)
 {
+    if (m_bHiddenToTray) {
+        m_bHiddenToTray = false;
+        if (m_hiddenLoop)
+            m_hiddenLoop->quit();
+    }
     QDialog::showEvent(event);
     OnGetMinMaxInfo();
 }

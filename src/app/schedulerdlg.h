@@ -9,8 +9,10 @@
 #include <memory>
 
 class CEventListCtrl;
+class DesktopConnector;
 class EventTable;
 class QCheckBox;
+class QEventLoop;
 class QDateTimeEdit;
 class QFrame;
 class QLineEdit;
@@ -93,6 +95,18 @@ public:
 
     // Brings the window to the front, also from minimised or hidden.
     void RaiseWindow();
+    // Hides the window into the tray: the program and its schedule run on.
+    void HideToTray();
+    bool isHiddenToTray() const { return m_bHiddenToTray; }
+
+    // Runs the window modally until it ends, also through spells hidden in
+    // the tray.
+    int exec() override;
+
+    // The tray icon and the notifications of firing events.
+    DesktopConnector *desktop() const { return m_desktop; }
+    // The clock the count-down reads.
+    void setClockForTesting(std::function<QDateTime()> clock) { m_clock = std::move(clock); }
     bool IsToolbarButtonEnabled(int id) const;
 
     CEventListCtrl *eventList() const { return m_listEvents; }
@@ -166,4 +180,12 @@ private:
     void CreateCountDown();
     QTimer *m_timerCountDown = nullptr;
     std::unique_ptr<PlaybackEngine> m_playback;
+    std::function<QDateTime()> m_clock = &QDateTime::currentDateTime;
+
+    // Life on the desktop.
+    DesktopConnector *m_desktop = nullptr;
+    bool m_bHiddenToTray = false;
+    bool m_bHiddenDuringExec = false;
+    bool m_bFinished = false;
+    QEventLoop *m_hiddenLoop = nullptr;
 };

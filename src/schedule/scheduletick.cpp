@@ -5,11 +5,13 @@
 #include "playbackengine.h"
 #include "timetext.h"
 
-bool ScheduleTick(EventTable &table, PlaybackEngine &engine, const PlayWindow &window,
-                  const QDateTime &now, QStringView pauseText)
+TickResult ScheduleTick(EventTable &table, PlaybackEngine &engine, const PlayWindow &window,
+                        const QDateTime &now, QStringView pauseText)
 {
+    TickResult result;
     if (!window.admits(now))
-        return false;
+        return result;
+    result.counted = true;
     engine.clearStopRequest();
 
     // The row count is read anew for every row.
@@ -23,8 +25,9 @@ bool ScheduleTick(EventTable &table, PlaybackEngine &engine, const PlayWindow &w
             startIn = ParseTimeText(table.text(i, EventTable::Interval));
             const int repetitions = LeadingNumber(table.text(i, EventTable::Repetition));
             engine.startWorker(engine.makeJob(i, repetitions, LeadingNumber(pauseText)));
+            result.firedRow = i;
         }
         table.setText(i, EventTable::StartIn, FormatTimeText(startIn));
     }
-    return true;
+    return result;
 }

@@ -6,6 +6,7 @@
 #include "schedulerdlg.h"
 #include "testmain.h"
 #include "testwaves.h"
+#include "timetext.h"
 #include "wavefile.h"
 
 #include <QCheckBox>
@@ -109,12 +110,69 @@ private slots:
         QFETCH(QString, shown);
         CSchedulerDlg dlg;
         addEvent(dlg, QStringLiteral("00:10:00"), QStringLiteral("1"));
-        const QDateTime now = QDateTime::currentDateTime();
+        // Midday, so that no end of the window lies on another day.
+        const QDateTime now(QDate(2030, 3, 14), QTime(12, 0, 0));
+        dlg.setClockForTesting([now] { return now; });
         dlg.findChild<QCheckBox *>("checkPlayBetween")->setChecked(true);
         dlg.findChild<QDateTimeEdit *>("dtpFrom")->setDateTime(now.addSecs(fromOffset));
         dlg.findChild<QDateTimeEdit *>("dtpTo")->setDateTime(now.addSecs(toOffset));
         dlg.OnTimer(CSchedulerDlg::CountDownTimerId);
         QCOMPARE(startIn(dlg), shown);
+    }
+
+    // Each tick is "day time" with the day counted from the day the window
+    // opened; "+" after it means the tick counted down, "-" that it did not.
+    void thePlayWindowFollowsTheCalendarDay_data()
+    {
+        QTest::addColumn<QTime>("from");
+        QTest::addColumn<QTime>("to");
+        QTest::addColumn<QStringList>("ticks");
+        QTest::newRow("nine to five")
+            << QTime(9, 0) << QTime(17, 0)
+            << QStringList{"0 12:00:00 +", "0 23:59:59 -", "1 00:00:00 -", "1 08:59:59 -",
+                           "1 09:00:00 +", "1 17:00:00 +", "1 17:00:01 -", "3 12:00:00 +"};
+        // On the day the window opened nothing moves, so a start later than
+        // the end still holds everything back; and so it does on later days.
+        QTest::newRow("start later than end")
+            << QTime(17, 0) << QTime(9, 0)
+            << QStringList{"0 12:00:00 -", "0 18:00:00 -", "1 08:00:00 -", "1 12:00:00 -",
+                           "1 20:00:00 -"};
+        // The window's day is the tick's even when the clock is set back.
+        QTest::newRow("clock set back a day")
+            << QTime(9, 0) << QTime(17, 0) << QStringList{"1 12:00:00 +", "0 12:00:00 +"};
+    }
+
+    void thePlayWindowFollowsTheCalendarDay()
+    {
+        QFETCH(QTime, from);
+        QFETCH(QTime, to);
+        QFETCH(QStringList, ticks);
+        const QDate startDay(2030, 3, 14);
+        CSchedulerDlg dlg;
+        addEvent(dlg, QStringLiteral("10:00:00"), QStringLiteral("1"));
+        auto *dtpFrom = dlg.findChild<QDateTimeEdit *>("dtpFrom");
+        auto *dtpTo = dlg.findChild<QDateTimeEdit *>("dtpTo");
+        // As the window opened on `startDay`, with the times the user set.
+        dtpFrom->setDateTime(QDateTime(startDay, from));
+        dtpTo->setDateTime(QDateTime(startDay, to));
+        dlg.findChild<QCheckBox *>("checkPlayBetween")->setChecked(true);
+
+        QDateTime now;
+        dlg.setClockForTesting([&now] { return now; });
+        int counted = 0;
+        for (const QString &tick : ticks) {
+            const QStringList parts = tick.split(u' ');
+            now = QDateTime(startDay.addDays(parts[0].toInt()),
+                            QTime::fromString(parts[1], QStringLiteral("HH:mm:ss")));
+            dlg.OnTimer(CSchedulerDlg::CountDownTimerId);
+            if (parts[2] == u"+")
+                ++counted;
+            const TimeParts left = ParseTimeText(startIn(dlg));
+            QCOMPARE(left.hours * 3600 + left.minutes * 60 + left.seconds, 10 * 3600 - counted);
+            // Both pickers stand on the tick's day, their times unchanged.
+            QCOMPARE(dtpFrom->dateTime(), QDateTime(now.date(), from));
+            QCOMPARE(dtpTo->dateTime(), QDateTime(now.date(), to));
+        }
     }
 
     void thePauseEditGivesThePause()

@@ -22,9 +22,12 @@ class TestScheduleTick : public QObject
         // Rows are given top to bottom.
         explicit Fixture(const QList<EventRow> &rows) { table.insertAtTop(rows); }
 
+        TickResult last;
+
         bool tick(QStringView pause = u"0")
         {
-            return ScheduleTick(table, engine, PlayWindow{}, QDateTime::currentDateTime(), pause);
+            last = ScheduleTick(table, engine, PlayWindow{}, QDateTime::currentDateTime(), pause);
+            return last.counted;
         }
         QString startIn(int row) const { return table.text(row, EventTable::StartIn); }
         bool waitForWorker() { return QTest::qWaitFor([this] { return !engine.isBusy(); }, 10000); }
@@ -69,11 +72,14 @@ private slots:
     void firesOnTheTickAfterZero()
     {
         Fixture f({row(QStringLiteral("00:00:05"), QStringLiteral("00:10:00"))});
-        for (int i = 0; i < 5; ++i)
+        for (int i = 0; i < 5; ++i) {
             f.tick();
+            QCOMPARE(f.last.firedRow, -1);
+        }
         QCOMPARE(f.startIn(0), QStringLiteral("00:00:00"));
         QVERIFY(!f.engine.isBusy());
         f.tick();
+        QCOMPARE(f.last.firedRow, 0);
         QCOMPARE(f.startIn(0), QStringLiteral("00:10:00"));
         QVERIFY(f.engine.isBusy());
         // Nothing counts while the worker plays.
@@ -110,11 +116,13 @@ private slots:
                    row(QStringLiteral("00:00:00"), QStringLiteral("00:07:00")),
                    row(QStringLiteral("00:00:09"), QStringLiteral("00:07:00"))});
         f.tick();
+        QCOMPARE(f.last.firedRow, 0);
         QCOMPARE(f.startIn(0), QStringLiteral("00:05:00"));
         QCOMPARE(f.startIn(1), QStringLiteral("00:00:00"));
         QCOMPARE(f.startIn(2), QStringLiteral("00:00:09"));
         QVERIFY(f.waitForWorker());
         f.tick();
+        QCOMPARE(f.last.firedRow, 1);
         QCOMPARE(f.startIn(0), QStringLiteral("00:04:59"));
         QCOMPARE(f.startIn(1), QStringLiteral("00:07:00"));
         QCOMPARE(f.startIn(2), QStringLiteral("00:00:09"));
@@ -159,10 +167,10 @@ private slots:
         f.engine.requestStop();
         const QDateTime from(QDate(2024, 3, 10), QTime(9, 0, 0));
         const PlayWindow window{true, from, from.addSecs(60)};
-        QVERIFY(!ScheduleTick(f.table, f.engine, window, from.addSecs(61), u"0"));
+        QVERIFY(!ScheduleTick(f.table, f.engine, window, from.addSecs(61), u"0").counted);
         QCOMPARE(f.startIn(0), QStringLiteral("00:00:05"));
         QVERIFY(f.engine.isStopRequested());
-        QVERIFY(ScheduleTick(f.table, f.engine, window, from.addSecs(60), u"0"));
+        QVERIFY(ScheduleTick(f.table, f.engine, window, from.addSecs(60), u"0").counted);
         QCOMPARE(f.startIn(0), QStringLiteral("00:00:04"));
         QVERIFY(!f.engine.isStopRequested());
     }
