@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <limits>
 #include <utility>
 
 namespace {
@@ -312,6 +313,8 @@ std::unique_ptr<StreamingPlayback> StreamingPlayback::Open(int sampleRate, int c
         return nullptr;
     playback->m_deviceRate = obtained.freq;
     playback->m_deviceChannels = obtained.channels;
+    playback->m_sourceRate = sampleRate;
+    playback->m_sourceChannels = channels;
 
     if (obtained.freq != sampleRate || obtained.channels != channels) {
         playback->m_converter = SDL_NewAudioStream(AUDIO_F32SYS, Uint8(channels), sampleRate,
@@ -387,20 +390,24 @@ bool StreamingPlayback::enqueue(const float *samples, std::size_t count, std::st
     return true;
 }
 
-bool StreamingPlayback::takeConverted(std::stop_token cancel)
+bool StreamingPlayback::takeConverted(qint64 upToFrame, std::stop_token cancel)
 {
     const int frameBytes = m_deviceChannels * int(sizeof(float));
-    for (;;) {
+    while (m_framesOut < upToFrame) {
         const int available = SDL_AudioStreamAvailable(m_converter);
-        if (available < frameBytes)
+        const qint64 wantedFrames = std::min<qint64>(
+            {available / frameBytes, upToFrame - m_framesOut,
+             qint64(m_converted.size()) / m_deviceChannels});
+        if (wantedFrames <= 0)
             return true;
-        const int wanted = std::min(available, int(m_converted.size() * sizeof(float)));
-        const int got = SDL_AudioStreamGet(m_converter, m_converted.data(), wanted - wanted % frameBytes);
+        const int got = SDL_AudioStreamGet(m_converter, m_converted.data(), int(wantedFrames) * frameBytes);
         if (got <= 0)
             return got == 0;
+        m_framesOut += got / frameBytes;
         if (!enqueue(m_converted.data(), std::size_t(got) / sizeof(float), cancel))
             return false;
     }
+    return true;
 }
 
 bool StreamingPlayback::write(const float *samples, std::size_t count, std::stop_token cancel)
@@ -409,7 +416,24 @@ bool StreamingPlayback::write(const float *samples, std::size_t count, std::stop
         return enqueue(samples, count, cancel);
     if (SDL_AudioStreamPut(m_converter, samples, int(count * sizeof(float))) != 0)
         return false;
-    return takeConverted(cancel);
+    m_framesIn += qint64(count) / m_sourceChannels;
+    return takeConverted(std::numeric_limits<qint64>::max(), cancel);
+}
+
+bool StreamingPlayback::takeRestOfConverted(std::stop_token cancel)
+{
+    // The converter holds back the last few milliseconds for its filter.
+    // SDL's flush loses them when its staging buffer happens to be empty,
+    // so silence pushes them out instead, and of what comes out only the
+    // sound's own length is kept.
+    const qint64 soundFrames = (m_framesIn * m_deviceRate + m_sourceRate - 1) / m_sourceRate;
+    const std::vector<float> silence(std::size_t(bufferFrames(m_sourceRate)) * m_sourceChannels, 0.0f);
+    for (int pushes = 0; m_framesOut < soundFrames && pushes < 64; ++pushes) {
+        if (SDL_AudioStreamPut(m_converter, silence.data(), int(silence.size() * sizeof(float))) != 0
+            || !takeConverted(soundFrames, cancel))
+            return false;
+    }
+    return true;
 }
 
 void StreamingPlayback::startDevice()
@@ -423,8 +447,7 @@ void StreamingPlayback::startDevice()
 
 bool StreamingPlayback::finish(std::stop_token cancel)
 {
-    // What the converter still holds back for its filter comes out now.
-    if (m_converter && (SDL_AudioStreamFlush(m_converter) != 0 || !takeConverted(cancel))) {
+    if (m_converter && !takeRestOfConverted(cancel)) {
         stop();
         return false;
     }

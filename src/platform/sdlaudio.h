@@ -139,16 +139,22 @@ private:
     static void fillCallback(void *user, std::uint8_t *stream, int length);
     void fill(float *out, std::size_t count);
     bool enqueue(const float *samples, std::size_t count, std::stop_token cancel);
-    bool takeConverted(std::stop_token cancel);
+    // Queues what the converter has made, up to the device frame given.
+    bool takeConverted(qint64 upToFrame, std::stop_token cancel);
+    bool takeRestOfConverted(std::stop_token cancel);
     void startDevice();
 
     std::atomic<std::uint32_t> m_device{0};
     int m_deviceRate = 0;
     int m_deviceChannels = 0;
-    // The writer's alone: the converter (null when none is needed) and what
-    // it gives back.
+    int m_sourceRate = 0;
+    int m_sourceChannels = 0;
+    // The writer's alone: the converter (null when none is needed), what it
+    // gives back, and the frames that went in and came out.
     _SDL_AudioStream *m_converter = nullptr;
     std::vector<float> m_converted;
+    qint64 m_framesIn = 0;
+    qint64 m_framesOut = 0;
     bool m_started = false;
 
     // A ring of samples between the writer and the audio thread.
