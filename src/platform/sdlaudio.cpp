@@ -427,8 +427,11 @@ bool StreamingPlayback::takeRestOfConverted(std::stop_token cancel)
     // so silence pushes them out instead, and of what comes out only the
     // sound's own length is kept.
     const qint64 soundFrames = (m_framesIn * m_deviceRate + m_sourceRate - 1) / m_sourceRate;
-    const std::vector<float> silence(std::size_t(bufferFrames(m_sourceRate)) * m_sourceChannels, 0.0f);
-    for (int pushes = 0; m_framesOut < soundFrames && pushes < 64; ++pushes) {
+    // Ten milliseconds of silence at a time, until the sound's length has
+    // come out: the filter holds back a few hundred frames, and a second of
+    // silence is more than it ever needs.
+    const std::vector<float> silence(std::size_t(std::max(1, m_sourceRate / 100)) * m_sourceChannels, 0.0f);
+    for (int pushes = 0; m_framesOut < soundFrames && pushes < 100; ++pushes) {
         if (SDL_AudioStreamPut(m_converter, silence.data(), int(silence.size() * sizeof(float))) != 0
             || !takeConverted(soundFrames, cancel))
             return false;

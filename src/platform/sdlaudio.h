@@ -130,10 +130,6 @@ public:
     // Cuts the sound off and closes the device; idempotent.
     void stop();
 
-    // The device's own rate and channel count.
-    int deviceSampleRate() const { return m_deviceRate; }
-    int deviceChannels() const { return m_deviceChannels; }
-
 private:
     StreamingPlayback() = default;
     static void fillCallback(void *user, std::uint8_t *stream, int length);

@@ -257,10 +257,9 @@ private slots:
         SdlAudio::SetOutputFormatForTesting(0, 0);
         QVERIFY(played);
 
-        std::vector<float> heard;
-        QTRY_VERIFY((heard = sounded(m_capture->samples())).size() >= std::size_t(deviceRate * deviceChannels * 99 / 100));
-        QVERIFY2(heard.size() <= std::size_t(deviceRate * deviceChannels * 101 / 100), qPrintable(QString::number(heard.size())));
-        QCOMPARE(heard.size() % std::size_t(deviceChannels), std::size_t(0));
+        // One second in, one second out, to the frame.
+        QTRY_COMPARE(sounded(m_capture->samples()).size(), std::size_t(deviceRate * deviceChannels));
+        const std::vector<float> heard = sounded(m_capture->samples());
         double sumOfSquares = 0;
         int signChanges = 0;
         for (std::size_t i = 0; i < heard.size(); i += std::size_t(deviceChannels)) {
