@@ -42,10 +42,6 @@ public:
     // The size in bytes; nullopt for a source that has no size (a pipe).
     std::optional<qint64> size() const;
 
-    // A stop was requested, or a read failed: the bytes ended early.
-    bool wasStopped() const { return m_stopped; }
-    bool hasFailed() const { return m_failed; }
-
 private:
     StopAwareFile(int fd, int wakeUp, bool seekable, std::stop_token stop);
     // One read(2) of at most `count` bytes, after waiting until the source
@@ -61,6 +57,7 @@ private:
     // Pipe only: bytes taken from the source so far, and the first of them.
     qint64 m_consumed = 0;
     std::vector<char> m_head;
+    // Once stopped or failed, reads give nothing more.
     bool m_stopped = false;
     bool m_failed = false;
 

@@ -312,13 +312,3 @@ qint64 WaveStream::read(float *out, qint64 frames)
     holdToFullScale(out, std::size_t(got) * std::size_t(m_channels));
     return got;
 }
-
-bool WaveStream::wasStopped() const
-{
-    return m_file->wasStopped();
-}
-
-bool WaveStream::hasFailed() const
-{
-    return m_failed || m_file->hasFailed();
-}

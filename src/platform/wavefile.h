@@ -89,9 +89,6 @@ public:
     // -1..1 as WaveFile::Read() holds them. Fewer at the end of the file, at
     // a read error or a stop; 0 once there is nothing more.
     qint64 read(float *out, qint64 frames);
-    // The samples ended because of a stop, or of a failed read.
-    bool wasStopped() const;
-    bool hasFailed() const;
 
 private:
     WaveStream() = default;
