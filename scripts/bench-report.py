@@ -36,6 +36,48 @@ def split_name(name):
     return base, ("/" + arg) if arg else ""
 
 
+def playback_report(results):
+    """The three figures of bench_playback, each beside its baseline."""
+
+    def figure(name, arg="", key="real_time"):
+        run = results.get((name, arg))
+        if not run:
+            return None
+        if key != "real_time":
+            return run.get(key)
+        factor = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}
+        return run["real_time"] * factor[run["time_unit"]]  # in ms
+
+    lines = []
+    streamed = figure("BM_PlayPeakMemoryAboveIdle", key="rss_above_idle_KiB")
+    whole = figure("BM_PlayPeakMemoryAboveIdle_WholeFileBaseline", key="rss_above_idle_KiB")
+    if streamed is not None and whole:
+        lines.append(f"  peak memory above idle, 5-minute stereo WAV: {streamed / 1024:.1f} MiB"
+                     f" (whole file read first: {whole / 1024:.1f} MiB, {streamed / whole:.3f}x;"
+                     f" target under 8 MiB)")
+    short, long_ = figure("BM_TimeToFirstSample", "/1"), figure("BM_TimeToFirstSample", "/3600")
+    whole_short = figure("BM_TimeToFirstSample_WholeFileBaseline", "/1")
+    whole_long = figure("BM_TimeToFirstSample_WholeFileBaseline", "/300")
+    if short is not None and long_ is not None:
+        line = (f"  first sample handed to the device: 1-second file {short:.1f} ms, 60-minute file"
+                f" {long_:.1f} ms (apart {abs(long_ - short):.1f} ms; target under 50 ms, within 20 ms)")
+        if whole_short is not None and whole_long is not None:
+            line += (f"; whole file read first: 1-second {whole_short:.1f} ms,"
+                     f" 5-minute {whole_long:.1f} ms ({long_ / whole_long:.3f}x)")
+        lines.append(line)
+    closing = figure("BM_CloseDuringSlowPlay")
+    idle = figure("BM_CloseDuringSlowPlay_IdleBaseline")
+    if closing is not None and idle:
+        slowest = figure("BM_CloseDuringSlowPlay", key="slowest_ms")
+        lines.append(f"  program ends after its window is closed during a play from a slow pipe:"
+                     f" {closing:.1f} ms, slowest {slowest:.1f} ms (closed idle: {idle:.1f} ms,"
+                     f" {closing / idle:.2f}x; target under 500 ms)")
+    if lines:
+        print()
+        print("Playing an event's sound")
+        print("\n".join(lines))
+
+
 def main(paths):
     results = {}
     for path in paths:
@@ -77,6 +119,7 @@ def main(paths):
                 extras.append(f"(baseline {baseline['peak_rss_KiB'] / 1024:.1f} MiB, "
                               f"{run['peak_rss_KiB'] / baseline['peak_rss_KiB']:.2f}x)")
         print(line + "  " + " ".join(extras))
+    playback_report(results)
 
 
 if __name__ == "__main__":

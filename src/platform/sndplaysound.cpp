@@ -4,34 +4,75 @@
 #include "sdlaudio.h"
 #include "wavefile.h"
 
+#include <algorithm>
 #include <memory>
+#include <vector>
 
 namespace {
 
-std::shared_ptr<const WaveData> readPlayable(const QString &path)
+// How much of the file is read at a time: small enough that memory stays
+// flat for a file of any length, large enough that a read is rare.
+constexpr int BlocksPerSecond = 10;
+
+enum class Outcome { Heard, CutShort, NotPlayable };
+
+// Streams the file to the device a block at a time, on the calling thread.
+Outcome playFile(const QString &path, const SdlAudio::StreamLabel &label, std::stop_token cancel)
 {
     if (path.isEmpty())
-        return nullptr;
-    std::optional<WaveData> wave = WaveFile::Read(path);
-    if (!wave || wave->frames() == 0)
-        return nullptr;
-    return std::make_shared<const WaveData>(std::move(*wave));
+        return Outcome::NotPlayable;
+    const std::unique_ptr<WaveStream> file = WaveStream::Open(path, cancel);
+    if (cancel.stop_requested())
+        return Outcome::CutShort;
+    if (!file)
+        return Outcome::NotPlayable;
+
+    const qint64 blockFrames = std::max(1, file->sampleRate() / BlocksPerSecond);
+    std::vector<float> block(std::size_t(blockFrames) * std::size_t(file->channels()));
+    // The first block comes before the device opens: a file without a
+    // single sample is not played either.
+    qint64 frames = file->read(block.data(), blockFrames);
+    if (cancel.stop_requested())
+        return Outcome::CutShort;
+    if (frames == 0)
+        return Outcome::NotPlayable;
+
+    // A file the device will not take (say, too many channels) is treated
+    // like one that could not be read.
+    const std::unique_ptr<StreamingPlayback> playback =
+        StreamingPlayback::Open(file->sampleRate(), file->channels(), label);
+    if (!playback)
+        return Outcome::NotPlayable;
+    while (frames > 0) {
+        if (!playback->write(block.data(), std::size_t(frames) * std::size_t(file->channels()), cancel))
+            return Outcome::CutShort;
+        frames = file->read(block.data(), blockFrames);
+    }
+    // A file that ends early (cut short on disk, or failing to read) ends
+    // the sound there; only a stop cuts off what is queued already.
+    if (cancel.stop_requested())
+        return Outcome::CutShort;
+    return playback->finish(cancel) ? Outcome::Heard : Outcome::CutShort;
 }
 
 } // namespace
 
-bool sndPlaySound(const QString &path, unsigned flags, std::stop_token cancel)
+bool sndPlaySound(const QString &path, unsigned flags, std::stop_token cancel,
+                  const QString &soundName)
 {
     Q_UNUSED(flags);
     if (!SdlAudio::IsAvailable())
         return false;
 
-    std::unique_ptr<AudioPlayback> playback;
-    if (std::shared_ptr<const WaveData> wave = readPlayable(path))
-        playback = AudioPlayback::Start(std::move(wave));
-    // A wave the device will not take (say, too many channels) is treated
-    // like one that could not be read.
-    if (!playback)
-        playback = AudioPlayback::Start(DefaultSound());
-    return playback && playback->waitUntilHeard(cancel);
+    const SdlAudio::StreamLabel label{soundName, QStringLiteral("event")};
+    switch (playFile(path, label, cancel)) {
+    case Outcome::Heard:
+        return true;
+    case Outcome::CutShort:
+        return false;
+    case Outcome::NotPlayable:
+        break;
+    }
+    const std::unique_ptr<AudioPlayback> chime = AudioPlayback::Start(DefaultSound(), nullptr, label);
+    return chime && chime->waitUntilHeard(cancel);
 }

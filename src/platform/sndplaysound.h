@@ -7,9 +7,13 @@
 // Options of sndPlaySound. Only synchronous play exists here.
 enum SndPlaySoundFlags : unsigned { SndSync = 0 };
 
-// Plays the WAV file and returns once it has been heard to its end. A file
-// that is missing, unreadable, empty or not a wave plays the program's
-// default sound instead. Without any sound device it returns at once. A stop
-// requested on `cancel` cuts the sound off. True when a sound was played to
-// its end.
-bool sndPlaySound(const QString &path, unsigned flags = SndSync, std::stop_token cancel = {});
+// Plays the sound file and returns once it has been heard to its end. The
+// file is read as it plays, a little ahead, so that memory stays small and
+// the sound starts at once however long the file is; any format libsndfile
+// reads will do. A file that is missing, unreadable, empty or not a sound
+// plays the program's default sound instead. Without any sound device it
+// returns at once. A stop requested on `cancel` cuts the sound off, also
+// while it waits for a slow file. The sound server shows the play as an
+// event sound named `soundName`. True when a sound was played to its end.
+bool sndPlaySound(const QString &path, unsigned flags = SndSync, std::stop_token cancel = {},
+                  const QString &soundName = {});

@@ -1,5 +1,7 @@
 #include "wavefile.h"
 
+#include "stopawarefile.h"
+
 #include <QBuffer>
 #include <QFile>
 #include <QRegularExpression>
@@ -10,6 +12,7 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <span>
 #include <utility>
 
 std::chrono::milliseconds WaveData::duration() const
@@ -60,6 +63,33 @@ sf_count_t deviceTell(void *user)
 
 SF_VIRTUAL_IO deviceIo{deviceLength, deviceSeek, deviceRead, deviceWrite, deviceTell};
 
+// Played files are read through these instead, so that a stop can end a read
+// that waits for a slow source.
+sf_count_t streamLength(void *user)
+{
+    // A pipe has no length: it is taken to be as long as it could be, so
+    // that the reader reads on until the source ends.
+    constexpr sf_count_t UnknownLength = sf_count_t(1) << 60;
+    return static_cast<StopAwareFile *>(user)->size().value_or(UnknownLength);
+}
+
+sf_count_t streamSeek(sf_count_t offset, int whence, void *user)
+{
+    return static_cast<StopAwareFile *>(user)->seek(offset, whence);
+}
+
+sf_count_t streamRead(void *data, sf_count_t count, void *user)
+{
+    return static_cast<StopAwareFile *>(user)->read(static_cast<char *>(data), count);
+}
+
+sf_count_t streamTell(void *user)
+{
+    return static_cast<StopAwareFile *>(user)->pos();
+}
+
+SF_VIRTUAL_IO streamIo{streamLength, streamSeek, streamRead, nullptr, streamTell};
+
 struct SndfileCloser
 {
     void operator()(SNDFILE *file) const { sf_close(file); }
@@ -70,6 +100,21 @@ void setError(QString *error, const QString &text)
 {
     if (error)
         *error = text;
+}
+
+bool isPlayableFormat(const SF_INFO &info)
+{
+    return info.channels >= 1 && info.channels <= WaveFile::MaxChannels
+        && info.samplerate >= WaveFile::MinSampleRate && info.samplerate <= WaveFile::MaxSampleRate;
+}
+
+// A float file may hold anything: what is not a number is silence, and what
+// lies beyond full scale is held at it (saved again as integers it would
+// otherwise wrap round into loud noise).
+void holdToFullScale(float *samples, std::size_t count)
+{
+    for (float &sample : std::span(samples, count))
+        sample = std::isfinite(sample) ? std::clamp(sample, -1.0f, 1.0f) : 0.0f;
 }
 
 // Tags go in before the samples: formats that keep them in the header
@@ -124,8 +169,7 @@ std::optional<WaveData> Read(QIODevice &device, QString *error)
         setError(error, QString::fromUtf8(sf_strerror(nullptr)));
         return std::nullopt;
     }
-    if (info.channels < 1 || info.channels > MaxChannels || info.samplerate < MinSampleRate
-        || info.samplerate > MaxSampleRate) {
+    if (!isPlayableFormat(info)) {
         setError(error, QStringLiteral("Unsupported channel count or sample rate"));
         return std::nullopt;
     }
@@ -156,11 +200,7 @@ std::optional<WaveData> Read(QIODevice &device, QString *error)
         setError(error, QString::fromUtf8(sf_strerror(file.get())));
         return std::nullopt;
     }
-    // A float file may hold anything: what is not a number is silence, and
-    // what lies beyond full scale is held at it (saved again as integers it
-    // would otherwise wrap round into loud noise).
-    for (float &sample : wave.samples)
-        sample = std::isfinite(sample) ? std::clamp(sample, -1.0f, 1.0f) : 0.0f;
+    holdToFullScale(wave.samples.data(), wave.samples.size());
     return wave;
 }
 
@@ -230,3 +270,45 @@ std::optional<Tags> ReadTags(const QString &path, QString *error)
 }
 
 } // namespace WaveFile
+
+void WaveStream::Closer::operator()(SNDFILE *file) const
+{
+    sf_close(file);
+}
+
+std::unique_ptr<WaveStream> WaveStream::Open(const QString &path, std::stop_token stop,
+                                             QString *error)
+{
+    std::unique_ptr<WaveStream> stream(new WaveStream);
+    stream->m_file = StopAwareFile::Open(path, std::move(stop), error);
+    if (!stream->m_file)
+        return nullptr;
+    SF_INFO info{};
+    stream->m_sndfile.reset(sf_open_virtual(&streamIo, SFM_READ, &info, stream->m_file.get()));
+    if (!stream->m_sndfile) {
+        setError(error, QString::fromUtf8(sf_strerror(nullptr)));
+        return nullptr;
+    }
+    if (!isPlayableFormat(info)) {
+        setError(error, QStringLiteral("Unsupported channel count or sample rate"));
+        return nullptr;
+    }
+    stream->m_sampleRate = info.samplerate;
+    stream->m_channels = info.channels;
+    return stream;
+}
+
+WaveStream::~WaveStream() = default;
+
+qint64 WaveStream::read(float *out, qint64 frames)
+{
+    if (frames <= 0 || m_failed)
+        return 0;
+    const sf_count_t got = sf_readf_float(m_sndfile.get(), out, frames);
+    if (got < 0 || sf_error(m_sndfile.get()) != SF_ERR_NO_ERROR)
+        m_failed = true;
+    if (got <= 0)
+        return 0;
+    holdToFullScale(out, std::size_t(got) * std::size_t(m_channels));
+    return got;
+}

@@ -4,10 +4,14 @@
 #include <QString>
 
 #include <chrono>
+#include <memory>
 #include <optional>
+#include <stop_token>
 #include <vector>
 
 class QIODevice;
+class StopAwareFile;
+struct sf_private_tag; // libsndfile's SNDFILE
 
 // A wave held in memory: interleaved samples as floats in -1..1, with the
 // rate and channel count needed to play it and the file's own format, so
@@ -60,3 +64,42 @@ bool Write(const QString &path, const WaveData &wave, const Tags &tags, QString 
 std::optional<Tags> ReadTags(const QString &path, QString *error = nullptr);
 
 } // namespace WaveFile
+
+// Reads a sound file a block at a time, for playing a file of any length
+// without holding it in memory. Every format libsndfile reads is taken (WAV,
+// FLAC, Ogg Vorbis and Opus, MP3, AIFF...), and so is a source that cannot
+// seek, such as a named pipe. A stop requested on the token given to Open()
+// ends a read at once, also one that waits for a slow source.
+class WaveStream
+{
+public:
+    // Null, with `error` set, when the file cannot be opened, is not a sound
+    // file, or has a channel count or rate outside WaveFile's bounds.
+    static std::unique_ptr<WaveStream> Open(const QString &path, std::stop_token stop,
+                                            QString *error = nullptr);
+    ~WaveStream();
+
+    WaveStream(const WaveStream &) = delete;
+    WaveStream &operator=(const WaveStream &) = delete;
+
+    int sampleRate() const { return m_sampleRate; }
+    int channels() const { return m_channels; }
+
+    // Reads up to `frames` whole frames of interleaved samples, held to
+    // -1..1 as WaveFile::Read() holds them. Fewer at the end of the file, at
+    // a read error or a stop; 0 once there is nothing more.
+    qint64 read(float *out, qint64 frames);
+
+private:
+    WaveStream() = default;
+
+    std::unique_ptr<StopAwareFile> m_file;
+    struct Closer
+    {
+        void operator()(sf_private_tag *file) const;
+    };
+    std::unique_ptr<sf_private_tag, Closer> m_sndfile;
+    int m_sampleRate = 0;
+    int m_channels = 0;
+    bool m_failed = false;
+};

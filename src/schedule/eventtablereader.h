@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 
 #include <optional>
@@ -20,6 +21,10 @@ public:
     // The cell's text, empty for a row or column out of range; nullopt when
     // the wait was given up. The table must outlive every waiting caller.
     std::optional<QString> text(int row, int column, std::stop_token cancel) const;
+    // Several cells of one row, read together: no change of the table can
+    // come between them.
+    std::optional<QStringList> texts(int row, const QList<int> &columns,
+                                     std::stop_token cancel) const;
 
 private:
     EventTable *m_table;

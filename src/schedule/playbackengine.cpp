@@ -32,14 +32,16 @@ bool PlaybackEngine::startWorker(std::unique_ptr<PlaybackJob> job)
     // remains of it is the return.
     if (m_worker.joinable())
         m_worker.join();
+    // The job waits here for the new worker, which takes it as its first
+    // act; the previous worker has taken its own long ago.
+    m_pendingJob = std::move(job);
     try {
-        auto shared = std::make_shared<std::unique_ptr<PlaybackJob>>(std::move(job));
-        m_worker = m_startThread([shared, this, cancel = m_shutdown.get_token()] {
-            PlaybackThreadProc(std::move(*shared), m_flags, cancel);
+        m_worker = m_startThread([this, cancel = m_shutdown.get_token()] {
+            PlaybackThreadProc(std::move(m_pendingJob), m_flags, cancel);
         });
         return true;
     } catch (const std::system_error &) {
-        // The job went with the thread's function object.
+        m_pendingJob.reset();
         m_flags.busy.store(0);
         return false;
     }

@@ -49,6 +49,8 @@ private:
     EventTableReader m_reader;
     PlaybackFlags m_flags;
     std::stop_source m_shutdown;
+    // From startWorker() until the new worker takes it.
+    std::unique_ptr<PlaybackJob> m_pendingJob;
     std::thread m_worker;
     ThreadStarter m_startThread;
 };

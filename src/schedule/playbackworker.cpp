@@ -14,11 +14,12 @@ int PlaybackThreadProc(std::unique_ptr<PlaybackJob> job, PlaybackFlags &flags,
         if (flags.stopRequest.load() != 0 || cancel.stop_requested())
             break;
         // By row index, every time: the row may have moved or gone meanwhile.
-        const std::optional<QString> waveFile =
-            job->pList->text(job->nItem, EventTable::WaveFile, cancel);
-        if (!waveFile)
+        // The name goes with the file, for the sound server's mixer.
+        const std::optional<QStringList> cells =
+            job->pList->texts(job->nItem, {EventTable::WaveFile, EventTable::EventName}, cancel);
+        if (!cells)
             break;
-        sndPlaySound(*waveFile, SndSync, cancel);
+        sndPlaySound(cells->at(0), SndSync, cancel, cells->at(1));
         if (!SleepFor(std::chrono::seconds(job->nPauseSec), cancel))
             break;
     }

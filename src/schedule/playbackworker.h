@@ -27,8 +27,9 @@ struct PlaybackFlags
 };
 
 // The worker: plays the row's wave file nRepetitions times with a pause after
-// each play, reading the file name afresh before every play and the stop
-// request before every play. Frees the job and clears the busy flag as its
+// each play, reading the file name (and the event's name, which the sound
+// server shows) afresh before every play and the stop request before every
+// play. Frees the job and clears the busy flag as its
 // last acts. `cancel` is the window's shutdown: it cuts a sound, a pause or a
 // pending read short and ends the worker.
 int PlaybackThreadProc(std::unique_ptr<PlaybackJob> job, PlaybackFlags &flags,

@@ -4,11 +4,14 @@
 #include "eventtable.h"
 #include "playbackengine.h"
 #include "scheduletick.h"
+#include "sdlaudio.h"
+#include "slowfifo.h"
 #include "testmain.h"
 #include "testwaves.h"
 #include "wavefile.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <memory>
@@ -184,6 +187,62 @@ private slots:
         f.reset(); // the table goes; a read still queued for it must not run
         QTest::qWait(50);
         QVERIFY(m_capture->sounding().size() < samplesOf(wave).size());
+    }
+
+    void shutdownEndsTheWaitForASlowFile_data()
+    {
+        QTest::addColumn<qint64>("atOnce"); // bytes the pipe delivers at once
+        QTest::addColumn<qint64>("perStep"); // then every 100 ms
+        QTest::newRow("stalled before a byte") << qint64(0) << qint64(0);
+        QTest::newRow("trickling while it plays") << qint64(44 + 22050) << qint64(1000);
+    }
+
+    // The window closes while the worker waits for a file that comes much
+    // slower than it plays: the engine goes at once, and the worker with it.
+    void shutdownEndsTheWaitForASlowFile()
+    {
+        QFETCH(qint64, atOnce);
+        QFETCH(qint64, perStep);
+        const QString wave = writeWave(QStringLiteral("slow.wav"), 60.0);
+        QFile bytes(wave);
+        QVERIFY(bytes.open(QIODevice::ReadOnly));
+        SlowFifo pipe(bytes.readAll(), atOnce, perStep, std::chrono::milliseconds(100));
+        QVERIFY(pipe.isValid());
+        auto f = std::make_unique<Fixture>(pipe.path(), QStringLiteral("3"));
+        f->tick(u"0");
+        QTRY_VERIFY(pipe.isOpened());
+        if (atOnce > 0)
+            QTRY_VERIFY(!m_capture->sounding().empty());
+        QTest::qWait(200);
+        QVERIFY(f->engine.isBusy());
+
+        QElapsedTimer clock;
+        clock.start();
+        f.reset();
+        QVERIFY2(clock.elapsed() < 300, qPrintable(QString::number(clock.elapsed())));
+        // Nothing but the file was heard: no default sound for a stop.
+        QTest::qWait(100);
+        const std::vector<float> heard = m_capture->sounding();
+        const std::vector<float> file = samplesOf(wave);
+        QVERIFY(heard.size() < file.size());
+        QVERIFY(std::equal(heard.begin(), heard.end(), file.begin()));
+    }
+
+    // The sound server shows each play under the name its event has when it
+    // starts.
+    void namesEachPlayAfterItsEvent()
+    {
+        const QString wave = writeWave(QStringLiteral("named.wav"), 0.2);
+        const std::size_t once = samplesOf(wave).size();
+        Fixture f(wave, QStringLiteral("2"));
+        f.tick(u"1");
+        QTRY_COMPARE(m_capture->sounding().size(), once);
+        QCOMPARE(SdlAudio::NamesAtLastOpening().streamName, QStringLiteral("Tea"));
+        QCOMPARE(SdlAudio::NamesAtLastOpening().streamRole, QStringLiteral("event"));
+        f.table.setText(0, EventTable::EventName, QStringLiteral("Green tea"));
+        QTRY_VERIFY_WITH_TIMEOUT(!f.engine.isBusy(), 10000);
+        QTRY_COMPARE(m_capture->sounding().size(), 2 * once);
+        QCOMPARE(SdlAudio::NamesAtLastOpening().streamName, QStringLiteral("Green tea"));
     }
 
 private:
