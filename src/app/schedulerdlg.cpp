@@ -546,7 +546,9 @@ int CSchedulerDlg::OnFileSaveAs()
 
 int CSchedulerDlg::SaveSchedule(const QString &path)
 {
-    const ScheduleFile::SaveResult result = ScheduleFile::Save(*m_events, path);
+    QString kept;
+    const ScheduleFile::SaveResult result = ScheduleFile::Save(
+        *m_events, path, {}, [&] { return m_partlyRead.keepBeforeReplacing(path, &kept); });
     if (!result.saved) {
         // The changes are still only in the window: keep them marked as such.
         ShowMessageBox(this,
@@ -555,7 +557,15 @@ int CSchedulerDlg::SaveSchedule(const QString &path)
                        QStringLiteral("Warning"));
         return 0;
     }
+    m_partlyRead.replaced(path);
     m_bModified = 0;
+    if (!kept.isEmpty())
+        ShowMessageBox(this,
+                       QStringLiteral("The schedule was saved to %1.\n\nThat file had not been read "
+                                      "completely when it was opened, so the file as it was before "
+                                      "is kept as %2.")
+                           .arg(path, kept),
+                       {}, QMessageBox::Ok, QMessageBox::Information);
     return 1;
 }
 
@@ -564,9 +574,11 @@ void CSchedulerDlg::LoadSchedule(const QString &path)
     m_strSchedulePath = path;
     const ScheduleFile::LoadResult result = ScheduleFile::Load(path, SchedulePaths::WaveDirectories());
     m_events->insertAtTop(result.rows);
+    m_partlyRead.noteRead(path, result.complete);
     if (!result.complete) {
         // The events read before the bad record stay; the title and the
-        // modified flag still describe what was there before.
+        // modified flag still describe what was there before. The file is
+        // kept as it is before a save replaces it.
         ShowMessageBox(this, QStringLiteral("This File is Invalid"), QStringLiteral("Warning"));
         return;
     }

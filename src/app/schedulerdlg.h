@@ -1,5 +1,7 @@
 #pragma once
 
+#include "partlyreadfiles.h"
+
 #include <QDateTime>
 #include <QDialog>
 #include <QIcon>
@@ -143,6 +145,8 @@ private:
     bool m_bInTimer = false;
     QString m_strSchedulePath;
     QString m_strStartupSchedule;
+    // Files read only in part, kept as they were before a save replaces them.
+    PartlyReadFiles m_partlyRead;
     QFrame *m_hWndRebar = nullptr;
     QToolBar *m_hWndToolbar = nullptr;
 
