@@ -474,8 +474,8 @@ void CSchedulerDlg::ToggleFocusedEvent()
 
 void CSchedulerDlg::OnListDblClk()
 {
-    // Left of x = 23 lies the row's enabled/disabled image.
-    if (m_listEvents->m_ptLastMouse.x() < 23)
+    // Left of the label lies the row's enabled/disabled image.
+    if (m_listEvents->m_ptLastMouse.x() < m_listEvents->labelLeft())
         ToggleFocusedEvent();
     else
         OnEventModify();
