@@ -12,10 +12,12 @@
 #include "eventtable.h"
 #include "help.h"
 #include "messagebox.h"
+#include "outerminimumsize.h"
 #include "playbackengine.h"
 #include "profile.h"
 #include "programdirectory.h"
 #include "resources.h"
+#include "rightalignedmenusstyle.h"
 #include "schedulefile.h"
 #include "schedulefiledialog.h"
 #include "schedulepaths.h"
@@ -239,20 +241,22 @@ void CSchedulerDlg::CreateMenuBar()
     addCommand(parlo, QStringLiteral("Start"), CommandId::ScheduleStart);
     addCommand(parlo, QStringLiteral("Stop"), CommandId::ScheduleStop);
 
-    // Help sits at the right end of the bar.
-    auto *rightBar = new QMenuBar(m_pMenu);
-    rightBar->setAccessibleName(QStringLiteral("Help menu"));
-    QMenu *help = rightBar->addMenu(QStringLiteral("Help"));
+    // Help sits at the right end of the same bar: the menus after a
+    // separator go there (see RightAlignedMenusStyle), and the arrow keys
+    // and a desktop's global menu reach it like the others.
+    m_pMenu->addSeparator();
+    QMenu *help = m_pMenu->addMenu(QStringLiteral("Help"));
     addCommand(help, QStringLiteral("Help"), CommandId::Help);
     help->addSeparator();
     addCommand(help, QStringLiteral("About"), CommandId::AppAbout);
-    m_pMenu->setCornerWidget(rightBar, Qt::TopRightCorner);
+    auto *style = new RightAlignedMenusStyle;
+    style->setParent(m_pMenu);
+    m_pMenu->setStyle(style);
 
-    for (QMenuBar *bar : {m_pMenu, rightBar})
-        connect(bar, &QMenuBar::triggered, this, [this](QAction *action) {
-            if (const int id = CommandIdOf(action))
-                OnCommand(id);
-        });
+    connect(m_pMenu, &QMenuBar::triggered, this, [this](QAction *action) {
+        if (const int id = CommandIdOf(action))
+            OnCommand(id);
+    });
 
     layout()->setMenuBar(m_pMenu);
 }
@@ -262,8 +266,16 @@ void CSchedulerDlg::CreateWindowMenu()
     // The window manager owns the title bar's menu, so the window offers its
     // own: on a right click on its background, and on Alt+Space.
     m_pSystemMenu = new QMenu(this);
+    m_pSystemMenu->setAccessibleName(QStringLiteral("Window menu"));
+    QAction *restore = addCommand(m_pSystemMenu, QStringLiteral("Restore"), SysCommand::Restore);
     addCommand(m_pSystemMenu, QStringLiteral("Minimise"), SysCommand::Minimize);
-    addCommand(m_pSystemMenu, QStringLiteral("Maximise"), SysCommand::Maximize);
+    QAction *maximise = addCommand(m_pSystemMenu, QStringLiteral("Maximise"), SysCommand::Maximize);
+    // What the window's state allows, as a title bar's own menu shows it.
+    connect(m_pSystemMenu, &QMenu::aboutToShow, this, [this, restore, maximise] {
+        const bool maximised = isMaximized();
+        restore->setEnabled(maximised || isMinimized());
+        maximise->setEnabled(!maximised);
+    });
     addCommand(m_pSystemMenu, QStringLiteral("Close"), SysCommand::Close);
     if (!AboutMenuText.isEmpty()) {
         m_pSystemMenu->addSeparator();
@@ -364,6 +376,9 @@ void CSchedulerDlg::OnSysCommand(int id)
         break;
     case SysCommand::Maximize:
         showMaximized();
+        break;
+    case SysCommand::Restore:
+        showNormal();
         break;
     case SysCommand::Close:
         close();
@@ -708,10 +723,10 @@ void CSchedulerDlg::OnSize()
 
 void CSchedulerDlg::OnGetMinMaxInfo()
 {
-    // The smallest size is that of the whole window, frame included; Qt
-    // limits the inside, so the frame's share comes off.
-    const QSize frame = frameGeometry().size() - geometry().size();
-    setMinimumSize((MinimumOuterSize - frame).expandedTo(QSize(0, 0)));
+    // The smallest size is that of the whole window, frame included, set
+    // once the frame is known and again when it changes.
+    if (!m_minimumSize)
+        m_minimumSize = new OuterMinimumSize(this, MinimumOuterSize);
 }
 
 bool CSchedulerDlg::eventFilter(QObject *watched, QEvent *event)
@@ -747,8 +762,3 @@ void CSchedulerDlg::contextMenuEvent(QContextMenuEvent *event)
     m_pSystemMenu->popup(event->globalPos());
 }
 
-void CSchedulerDlg::showEvent(QShowEvent *event)
-{
-    QDialog::showEvent(event);
-    OnGetMinMaxInfo();
-}

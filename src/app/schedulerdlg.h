@@ -18,6 +18,7 @@ class QFrame;
 class QLineEdit;
 class QMenu;
 class QMenuBar;
+class OuterMinimumSize;
 class QToolBar;
 class PlaybackEngine;
 class QTimer;
@@ -114,7 +115,6 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
-    void showEvent(QShowEvent *event) override;
 
 private:
     void OnCreate();
@@ -147,6 +147,7 @@ private:
     QString m_strStartupSchedule;
     // Files read only in part, kept as they were before a save replaces them.
     PartlyReadFiles m_partlyRead;
+    OuterMinimumSize *m_minimumSize = nullptr;
     QFrame *m_hWndRebar = nullptr;
     QToolBar *m_hWndToolbar = nullptr;
 
