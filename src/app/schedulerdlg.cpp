@@ -761,4 +761,3 @@ void CSchedulerDlg::contextMenuEvent(QContextMenuEvent *event)
 {
     m_pSystemMenu->popup(event->globalPos());
 }
-

@@ -107,9 +107,15 @@ QString UnstorableField(const EventTable &table)
             if (field.column < 0)
                 continue;
             const QString &text = row.cells[field.column];
-            const qsizetype bytes = SkedRecord::Utf8Length(text);
+            // No UTF-16 unit takes more than three bytes: short texts fit
+            // without counting.
+            const qsizetype bytes =
+                text.size() * 3 <= SkedRecord::MaxFieldBytes ? 0 : SkedRecord::Utf8Length(text);
             const bool tooLong = bytes > SkedRecord::MaxFieldBytes;
-            if (!tooLong && !text.contains(SkedRecord::FieldEnd) && !text.contains(SkedRecord::LineEnd))
+            const bool separator = std::any_of(text.cbegin(), text.cend(), [](QChar c) {
+                return c == QLatin1Char(SkedRecord::FieldEnd) || c == QLatin1Char(SkedRecord::LineEnd);
+            });
+            if (!tooLong && !separator)
                 continue;
             // A name too long for its field is shown in part.
             QString name = row.cells[EventTable::EventName];
