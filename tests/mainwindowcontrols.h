@@ -10,18 +10,14 @@
 #include <QToolBar>
 #include <QToolButton>
 
-// The item of the menu bar (Help included, which sits in the bar's corner).
+// The item of the menu bar.
 inline QAction *MenuItem(CSchedulerDlg &dlg, int id)
 {
-    QList<QMenuBar *> bars{dlg.menuBar()};
-    if (auto *corner = qobject_cast<QMenuBar *>(dlg.menuBar()->cornerWidget(Qt::TopRightCorner)))
-        bars << corner;
-    for (QMenuBar *bar : bars)
-        for (QAction *top : bar->actions())
-            if (top->menu())
-                for (QAction *item : top->menu()->actions())
-                    if (item->data().toInt() == id)
-                        return item;
+    for (QAction *top : dlg.menuBar()->actions())
+        if (top->menu())
+            for (QAction *item : top->menu()->actions())
+                if (item->data().toInt() == id)
+                    return item;
     return nullptr;
 }
 

@@ -13,10 +13,12 @@
 #include "eventtable.h"
 #include "help.h"
 #include "messagebox.h"
+#include "outerminimumsize.h"
 #include "playbackengine.h"
 #include "profile.h"
 #include "programdirectory.h"
 #include "resources.h"
+#include "rightalignedmenusstyle.h"
 #include "schedulefile.h"
 #include "schedulefiledialog.h"
 #include "schedulepaths.h"
@@ -249,20 +251,22 @@ void CSchedulerDlg::CreateMenuBar()
     addCommand(parlo, QStringLiteral("Start"), CommandId::ScheduleStart);
     addCommand(parlo, QStringLiteral("Stop"), CommandId::ScheduleStop);
 
-    // Help sits at the right end of the bar.
-    auto *rightBar = new QMenuBar(m_pMenu);
-    rightBar->setAccessibleName(QStringLiteral("Help menu"));
-    QMenu *help = rightBar->addMenu(QStringLiteral("Help"));
+    // Help sits at the right end of the same bar: the menus after a
+    // separator go there (see RightAlignedMenusStyle), and the arrow keys
+    // and a desktop's global menu reach it like the others.
+    m_pMenu->addSeparator();
+    QMenu *help = m_pMenu->addMenu(QStringLiteral("Help"));
     addCommand(help, QStringLiteral("Help"), CommandId::Help);
     help->addSeparator();
     addCommand(help, QStringLiteral("About"), CommandId::AppAbout);
-    m_pMenu->setCornerWidget(rightBar, Qt::TopRightCorner);
+    auto *style = new RightAlignedMenusStyle;
+    style->setParent(m_pMenu);
+    m_pMenu->setStyle(style);
 
-    for (QMenuBar *bar : {m_pMenu, rightBar})
-        connect(bar, &QMenuBar::triggered, this, [this](QAction *action) {
-            if (const int id = CommandIdOf(action))
-                OnCommand(id);
-        });
+    connect(m_pMenu, &QMenuBar::triggered, this, [this](QAction *action) {
+        if (const int id = CommandIdOf(action))
+            OnCommand(id);
+    });
 
     layout()->setMenuBar(m_pMenu);
 }
@@ -272,8 +276,16 @@ void CSchedulerDlg::CreateWindowMenu()
     // The window manager owns the title bar's menu, so the window offers its
     // own: on a right click on its background, and on Alt+Space.
     m_pSystemMenu = new QMenu(this);
+    m_pSystemMenu->setAccessibleName(QStringLiteral("Window menu"));
+    QAction *restore = addCommand(m_pSystemMenu, QStringLiteral("Restore"), SysCommand::Restore);
     addCommand(m_pSystemMenu, QStringLiteral("Minimise"), SysCommand::Minimize);
-    addCommand(m_pSystemMenu, QStringLiteral("Maximise"), SysCommand::Maximize);
+    QAction *maximise = addCommand(m_pSystemMenu, QStringLiteral("Maximise"), SysCommand::Maximize);
+    // What the window's state allows, as a title bar's own menu shows it.
+    connect(m_pSystemMenu, &QMenu::aboutToShow, this, [this, restore, maximise] {
+        const bool maximised = isMaximized();
+        restore->setEnabled(maximised || isMinimized());
+        maximise->setEnabled(!maximised);
+    });
     addCommand(m_pSystemMenu, QStringLiteral("Close"), SysCommand::Close);
     if (!AboutMenuText.isEmpty()) {
         m_pSystemMenu->addSeparator();
@@ -374,6 +386,9 @@ void CSchedulerDlg::OnSysCommand(int id)
         break;
     case SysCommand::Maximize:
         showMaximized();
+        break;
+    case SysCommand::Restore:
+        showNormal();
         break;
     case SysCommand::Close:
         close();
@@ -484,8 +499,8 @@ void CSchedulerDlg::ToggleFocusedEvent()
 
 void CSchedulerDlg::OnListDblClk()
 {
-    // Left of x = 23 lies the row's enabled/disabled image.
-    if (m_listEvents->m_ptLastMouse.x() < 23)
+    // Left of the label lies the row's enabled/disabled image.
+    if (m_listEvents->m_ptLastMouse.x() < m_listEvents->labelLeft())
         ToggleFocusedEvent();
     else
         OnEventModify();
@@ -556,7 +571,9 @@ int CSchedulerDlg::OnFileSaveAs()
 
 int CSchedulerDlg::SaveSchedule(const QString &path)
 {
-    const ScheduleFile::SaveResult result = ScheduleFile::Save(*m_events, path);
+    QString kept;
+    const ScheduleFile::SaveResult result = ScheduleFile::Save(
+        *m_events, path, {}, [&] { return m_partlyRead.keepBeforeReplacing(path, &kept); });
     if (!result.saved) {
         // The changes are still only in the window: keep them marked as such.
         ShowMessageBox(this,
@@ -565,7 +582,15 @@ int CSchedulerDlg::SaveSchedule(const QString &path)
                        QStringLiteral("Warning"));
         return 0;
     }
+    m_partlyRead.replaced(path);
     m_bModified = 0;
+    if (!kept.isEmpty())
+        ShowMessageBox(this,
+                       QStringLiteral("The schedule was saved to %1.\n\nThat file had not been read "
+                                      "completely when it was opened, so the file as it was before "
+                                      "is kept as %2.")
+                           .arg(path, kept),
+                       {}, QMessageBox::Ok, QMessageBox::Information);
     return 1;
 }
 
@@ -574,9 +599,11 @@ void CSchedulerDlg::LoadSchedule(const QString &path)
     m_strSchedulePath = path;
     const ScheduleFile::LoadResult result = ScheduleFile::Load(path, SchedulePaths::WaveDirectories());
     m_events->insertAtTop(result.rows);
+    m_partlyRead.noteRead(path, result.complete);
     if (!result.complete) {
         // The events read before the bad record stay; the title and the
-        // modified flag still describe what was there before.
+        // modified flag still describe what was there before. The file is
+        // kept as it is before a save replaces it.
         ShowMessageBox(this, QStringLiteral("This File is Invalid"), QStringLiteral("Warning"));
         return;
     }
@@ -749,10 +776,10 @@ void CSchedulerDlg::OnSize()
 
 void CSchedulerDlg::OnGetMinMaxInfo()
 {
-    // The smallest size is that of the whole window, frame included; Qt
-    // limits the inside, so the frame's share comes off.
-    const QSize frame = frameGeometry().size() - geometry().size();
-    setMinimumSize((MinimumOuterSize - frame).expandedTo(QSize(0, 0)));
+    // The smallest size is that of the whole window, frame included, set
+    // once the frame is known and again when it changes.
+    if (!m_minimumSize)
+        m_minimumSize = new OuterMinimumSize(this, MinimumOuterSize);
 }
 
 bool CSchedulerDlg::eventFilter(QObject *watched, QEvent *event)
@@ -796,5 +823,4 @@ void CSchedulerDlg::showEvent(QShowEvent *event)
             m_hiddenLoop->quit();
     }
     QDialog::showEvent(event);
-    OnGetMinMaxInfo();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "partlyreadfiles.h"
+
 #include <QDateTime>
 #include <QDialog>
 #include <QIcon>
@@ -18,6 +20,7 @@ class QFrame;
 class QLineEdit;
 class QMenu;
 class QMenuBar;
+class OuterMinimumSize;
 class QToolBar;
 class PlaybackEngine;
 class QTimer;
@@ -157,6 +160,9 @@ private:
     bool m_bInTimer = false;
     QString m_strSchedulePath;
     QString m_strStartupSchedule;
+    // Files read only in part, kept as they were before a save replaces them.
+    PartlyReadFiles m_partlyRead;
+    OuterMinimumSize *m_minimumSize = nullptr;
     QFrame *m_hWndRebar = nullptr;
     QToolBar *m_hWndToolbar = nullptr;
 

@@ -8,12 +8,42 @@
 #include <QPainter>
 #include <QStyledItemDelegate>
 
+#include <algorithm>
+#include <cmath>
+
 namespace {
 
 // Horizontal place of the row image and of the label right of it, from the
 // row's left edge. A double-click left of the label is one on the image.
 constexpr int ImageLeft = 2;
 constexpr int LabelOffset = 23;
+
+// How far apart two colours are to the eye: the ratio of their relative
+// luminances, from 1 (the same) to 21 (black and white).
+double contrast(const QColor &a, const QColor &b)
+{
+    auto luminance = [](const QColor &c) {
+        auto channel = [](double v) {
+            return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+    };
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// The theme's text colour where it can be read on `background`, otherwise
+// black or white, whichever stands out more. The rows' fills are fixed
+// light colours, and a dark colour scheme's text is light.
+QColor readableOn(const QColor &background, const QColor &preferred)
+{
+    constexpr double Readable = 4.5;
+    if (contrast(preferred, background) >= Readable)
+        return preferred;
+    return contrast(Qt::black, background) >= contrast(Qt::white, background) ? QColor(Qt::black)
+                                                                              : QColor(Qt::white);
+}
 
 // Gives every row room for its image and a line of text.
 class RowHeightDelegate : public QStyledItemDelegate
@@ -112,6 +142,11 @@ QList<int> CEventListCtrl::selectedRows() const
     return rows;
 }
 
+int CEventListCtrl::labelLeft() const
+{
+    return header()->sectionViewportPosition(0) + LabelOffset;
+}
+
 QRect CEventListCtrl::labelRect(int row) const
 {
     if (!model())
@@ -120,7 +155,7 @@ QRect CEventListCtrl::labelRect(int row) const
     if (!cell.isValid())
         return {};
     const int left = header()->sectionViewportPosition(0);
-    return QRect(QPoint(left + LabelOffset, cell.top()),
+    return QRect(QPoint(labelLeft(), cell.top()),
                  QPoint(left + header()->sectionSize(0) - 1, cell.bottom()));
 }
 
@@ -143,7 +178,7 @@ void CEventListCtrl::drawRow(QPainter *painter, const QStyleOptionViewItem &opti
     const int lastColumn = columns - 1;
     const int rowRight = head->sectionViewportPosition(lastColumn) + head->sectionSize(lastColumn);
     QRect bounds(QPoint(rowLeft, option.rect.top()), QPoint(rowRight - 1, option.rect.bottom()));
-    const QRect label(QPoint(rowLeft + LabelOffset, bounds.top()),
+    const QRect label(QPoint(labelLeft(), bounds.top()),
                       QPoint(rowLeft + head->sectionSize(0) - 1, bounds.bottom()));
     const QRect icon(rowLeft + ImageLeft, bounds.top() + (bounds.height() - ImageSize) / 2, ImageSize,
                      ImageSize);
@@ -174,7 +209,7 @@ void CEventListCtrl::drawRow(QPainter *painter, const QStyleOptionViewItem &opti
     const QColor fill = highlighted ? pal.color(QPalette::Highlight)
                                     : QColor::fromRgb(row % 2 == 0 ? EvenRowColor : OddRowColor);
     const QColor textColor = highlighted ? pal.color(QPalette::HighlightedText)
-                                         : pal.color(QPalette::Text);
+                                         : readableOn(fill, pal.color(QPalette::Text));
 
     painter->save();
     painter->fillRect(highlight, fill);
@@ -207,7 +242,7 @@ void CEventListCtrl::drawRow(QPainter *painter, const QStyleOptionViewItem &opti
                       metrics.elidedText(firstText, Qt::ElideRight, std::max(0, firstTextRect.width())));
 
     if (m_nHighlightMode == HighlightLabel)
-        painter->setPen(pal.color(QPalette::WindowText));
+        painter->setPen(readableOn(pal.color(QPalette::Base), pal.color(QPalette::WindowText)));
 
     if (highlight.right() > bounds.right())
         bounds.setRight(highlight.right());
@@ -241,15 +276,23 @@ void CEventListCtrl::paintEvent(QPaintEvent *event)
 {
     // In the client-width mode a highlighted row reaches past the last
     // column, so a repaint of any part of a row must cover that strip too.
+    // The view asks only for the cells it changed; what of the strip the
+    // repaint leaves out is asked for at once. A repaint that lies wholly in
+    // the strip is such a request and widens nothing.
     if (m_nHighlightMode == HighlightClientWidth && model() && model()->rowCount() > 0) {
         const QRect first = visualRect(model()->index(0, model()->columnCount() - 1));
         const QRect client = viewport()->rect();
-        if (first.right() < client.right()) {
-            QRect box = event->region().boundingRect();
-            box.setLeft(std::min(box.left(), first.right()));
-            box.setRight(client.right());
-            if (!event->region().contains(box))
-                viewport()->update(box);
+        if (first.isValid() && first.right() < client.right()) {
+            const QRect stripArea(QPoint(first.right() + 1, client.top()), client.bottomRight());
+            const QRegion rows = event->region().subtracted(stripArea);
+            if (!rows.isEmpty()) {
+                const QRect box = rows.boundingRect();
+                const QRect strip(QPoint(stripArea.left(), box.top()),
+                                  QPoint(client.right(), box.bottom()));
+                const QRegion uncovered = QRegion(strip).subtracted(event->region());
+                if (!uncovered.isEmpty())
+                    viewport()->update(uncovered);
+            }
         }
     }
     QTreeView::paintEvent(event);
@@ -293,7 +336,9 @@ void CEventListCtrl::mouseMoveEvent(QMouseEvent *event)
 void CEventListCtrl::mouseDoubleClickEvent(QMouseEvent *event)
 {
     QTreeView::mouseDoubleClickEvent(event);
-    emit doubleClickedList();
+    // The other buttons have other jobs; they neither toggle nor edit.
+    if (event->button() == Qt::LeftButton)
+        emit doubleClickedList();
 }
 
 void CEventListCtrl::keyPressEvent(QKeyEvent *event)

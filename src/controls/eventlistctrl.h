@@ -54,6 +54,9 @@ public:
     // Selected rows in ascending order.
     QList<int> selectedRows() const;
 
+    // Where the rows' labels start, in viewport coordinates: left of it lies
+    // the rows' image. It moves with the columns when they are scrolled.
+    int labelLeft() const;
     // The label rectangle of a row: its first column without the image.
     QRect labelRect(int row) const;
 
@@ -61,7 +64,7 @@ public:
     QPoint m_ptLastMouse;
 
 signals:
-    // Any double-click on the list, wherever it lands.
+    // A double-click of the left button on the list, wherever it lands.
     void doubleClickedList();
     // A key pressed while the list has the focus, before the list handles it.
     void keyDown(int key);

@@ -73,7 +73,12 @@ void UpDownControl::stepBy(int steps)
     if (!m_buddy || !isEnabled())
         return;
     const qint64 span = qint64(m_maximum) - m_minimum + 1;
-    const qint64 from = std::clamp(buddyValue(), m_minimum, m_maximum) - qint64(m_minimum);
+    const int value = buddyValue();
+    // From outside the range, the first step towards it lands on its nearer
+    // end; a step away from it starts from that end.
+    if ((value < m_minimum && steps > 0) || (value > m_maximum && steps < 0))
+        steps += steps > 0 ? -1 : 1;
+    const qint64 from = std::clamp(value, m_minimum, m_maximum) - qint64(m_minimum);
     qint64 offset = (from + steps) % span;
     if (offset < 0)
         offset += span;

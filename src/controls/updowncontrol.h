@@ -27,8 +27,9 @@ public:
     int maximum() const { return m_maximum; }
 
     // Moves the buddy's number by `steps` within the range, wrapping past its
-    // ends, and writes the result into the buddy. A number outside the range
-    // is first brought to the nearer end; a buddy without a number starts
+    // ends, and writes the result into the buddy. From a number outside the
+    // range, the first step towards the range lands on its nearer end, and a
+    // step away from it starts from that end; a buddy without a number starts
     // from the last value this control wrote.
     void stepBy(int steps);
 

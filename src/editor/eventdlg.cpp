@@ -2,6 +2,7 @@
 #include "ui_eventdlg.h"
 
 #include "commandids.h"
+#include "fieldsizevalidator.h"
 #include "help.h"
 #include "messagebox.h"
 #include "profile.h"
@@ -52,6 +53,9 @@ CEventDlg::CEventDlg(QWidget *parent)
     m_spinIntervalHour = m_ui->spinIntervalHour;
     m_radioCount = m_ui->radioCount;
     m_radioLength = m_ui->radioLength;
+
+    // The name goes into one field of the schedule file and must fit it.
+    m_ui->editEventName->setValidator(new FieldSizeValidator(m_ui->editEventName));
 
     const QRegularExpression digits(QStringLiteral("[0-9]*"));
     for (QLineEdit *edit : {m_ui->editIntervalHour, m_ui->editIntervalMin, m_ui->editIntervalSec,

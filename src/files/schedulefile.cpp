@@ -1,6 +1,7 @@
 #include "schedulefile.h"
 
 #include "skedfieldreader.h"
+#include "skedrecord.h"
 #include "timetext.h"
 
 #include <QFile>
@@ -34,6 +35,7 @@ QString ResolveWavePath(const QString &field, const QStringList &directories)
 
 LoadResult Parse(QByteArrayView data, const QStringList &waveDirectories)
 {
+    using SkedRecord::Content;
     LoadResult result;
     SkedFieldReader reader(data);
     // Many events share a wave file; look each name up on disk only once.
@@ -48,25 +50,35 @@ LoadResult Parse(QByteArrayView data, const QStringList &waveDirectories)
     };
 
     while (!reader.eofMet()) {
-        const QByteArray magic = reader.read(SkedFieldReader::FieldEnd);
-        if (reader.eofMet())
-            break;
-        if (magic != RecordMagic)
-            return finish(false);
-
         EventRow row;
-        row.cells[EventTable::EventName] = reader.readText(SkedFieldReader::FieldEnd);
-        row.image = LeadingNumber(reader.readText(SkedFieldReader::FieldEnd));
-
-        const QByteArray wave = reader.read(SkedFieldReader::FieldEnd);
-        auto known = wavePaths.constFind(wave);
-        if (known == wavePaths.constEnd())
-            known = wavePaths.insert(wave, ResolveWavePath(SkedFieldReader::Decode(wave), waveDirectories));
-        row.cells[EventTable::WaveFile] = *known;
-
-        for (int column : {EventTable::StartIn, EventTable::Interval, EventTable::Repetition})
-            row.cells[column] = reader.readText(SkedFieldReader::FieldEnd);
-        row.cells[EventTable::Length] = reader.readText(SkedFieldReader::LineEnd);
+        for (qsizetype i = 0; i < SkedRecord::FieldCount; ++i) {
+            const SkedRecord::Field &field = SkedRecord::Layout[i];
+            const QByteArray bytes = reader.read(SkedRecord::TerminatorOf(i));
+            switch (field.content) {
+            case Content::Magic:
+                // The end of the data before a whole magic is the end of
+                // the file, not a bad record.
+                if (reader.eofMet())
+                    return finish(true);
+                if (bytes != SkedRecord::Magic)
+                    return finish(false);
+                break;
+            case Content::DisabledFlag:
+                row.image = LeadingNumber(SkedFieldReader::Decode(bytes));
+                break;
+            case Content::WavePath: {
+                auto known = wavePaths.constFind(bytes);
+                if (known == wavePaths.constEnd())
+                    known = wavePaths.insert(
+                        bytes, ResolveWavePath(SkedFieldReader::Decode(bytes), waveDirectories));
+                row.cells[field.column] = *known;
+                break;
+            }
+            case Content::Text:
+                row.cells[field.column] = SkedFieldReader::Decode(bytes);
+                break;
+            }
+        }
         result.rows.append(std::move(row));
     }
     return finish(true);
@@ -87,8 +99,45 @@ LoadResult Load(const QString &path, const QStringList &waveDirectories)
     return Parse(data, waveDirectories);
 }
 
+QString UnstorableField(const EventTable &table)
+{
+    for (int r = 0; r < table.rowCount(); ++r) {
+        const EventRow &row = table.row(r);
+        for (const SkedRecord::Field &field : SkedRecord::Layout) {
+            if (field.column < 0)
+                continue;
+            const QString &text = row.cells[field.column];
+            // No UTF-16 unit takes more than three bytes: short texts fit
+            // without counting.
+            const qsizetype bytes =
+                text.size() * 3 <= SkedRecord::MaxFieldBytes ? 0 : SkedRecord::Utf8Length(text);
+            const bool tooLong = bytes > SkedRecord::MaxFieldBytes;
+            const bool separator = std::any_of(text.cbegin(), text.cend(), [](QChar c) {
+                return c == QLatin1Char(SkedRecord::FieldEnd) || c == QLatin1Char(SkedRecord::LineEnd);
+            });
+            if (!tooLong && !separator)
+                continue;
+            // A name too long for its field is shown in part.
+            QString name = row.cells[EventTable::EventName];
+            if (name.size() > 40)
+                name = name.left(SkedRecord::FittingLength(name, 40)) + QStringLiteral("...");
+            const QString what = QStringLiteral("The field \"%1\" of the event \"%2\"")
+                                     .arg(EventTable::ColumnHeading(field.column), name);
+            if (tooLong)
+                return QStringLiteral("%1 is %2 bytes long; a schedule file holds at most %3 bytes in a field.")
+                    .arg(what)
+                    .arg(bytes)
+                    .arg(SkedRecord::MaxFieldBytes);
+            return QStringLiteral("%1 holds a TAB or a line break, which a schedule file cannot store.")
+                .arg(what);
+        }
+    }
+    return {};
+}
+
 bool Write(const EventTable &table, QIODevice &device)
 {
+    using SkedRecord::Content;
     QByteArray buffer;
     buffer.reserve(WriteChunk + 4096);
     auto flush = [&] {
@@ -99,25 +148,36 @@ bool Write(const EventTable &table, QIODevice &device)
 
     for (int r = table.rowCount() - 1; r >= 0; --r) {
         const EventRow &row = table.row(r);
-        buffer += RecordMagic;
-        buffer += '\t';
-        buffer += row.cells[EventTable::EventName].toUtf8();
-        buffer += '\t';
-        buffer += row.image == EventTable::DisabledImage ? '1' : '0';
-        for (int column = EventTable::WaveFile; column < EventTable::ColumnCount; ++column) {
-            buffer += '\t';
-            buffer += row.cells[column].toUtf8();
+        for (qsizetype i = 0; i < SkedRecord::FieldCount; ++i) {
+            const SkedRecord::Field &field = SkedRecord::Layout[i];
+            switch (field.content) {
+            case Content::Magic:
+                buffer += SkedRecord::Magic;
+                break;
+            case Content::DisabledFlag:
+                buffer += row.image == EventTable::DisabledImage ? '1' : '0';
+                break;
+            case Content::WavePath:
+            case Content::Text:
+                buffer += row.cells[field.column].toUtf8();
+                break;
+            }
+            if (SkedRecord::TerminatorOf(i) == SkedRecord::FieldEnd)
+                buffer += SkedRecord::FieldEnd;
+            else
+                buffer += SkedRecord::WrittenLineEnd;
         }
-        // CR LF, so files stay readable where they first came from.
-        buffer += "\r\n";
         if (buffer.size() >= WriteChunk && !flush())
             return false;
     }
     return buffer.isEmpty() || flush();
 }
 
-SaveResult Save(const EventTable &table, const QString &path, const WriteThrough &through)
+SaveResult Save(const EventTable &table, const QString &path, const WriteThrough &through,
+                const BeforeReplace &beforeReplace)
 {
+    if (const QString problem = UnstorableField(table); !problem.isEmpty())
+        return {false, problem};
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return {false, file.errorString()};
@@ -128,6 +188,12 @@ SaveResult Save(const EventTable &table, const QString &path, const WriteThrough
         const QString reason = target.errorString();
         file.cancelWriting();
         return {false, reason};
+    }
+    if (beforeReplace) {
+        if (const QString problem = beforeReplace(); !problem.isEmpty()) {
+            file.cancelWriting();
+            return {false, problem};
+        }
     }
     if (!file.commit())
         return {false, file.errorString()};

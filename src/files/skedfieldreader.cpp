@@ -53,7 +53,7 @@ QByteArray SkedFieldReader::read(char terminator)
     QByteArray field;
     if (m_eofMet)
         return field;
-    while (field.size() < MaxFieldBytes) {
+    while (field.size() < SkedRecord::MaxFieldBytes) {
         if (atEnd()) {
             m_eofMet = true;
             return field;
@@ -62,7 +62,7 @@ QByteArray SkedFieldReader::read(char terminator)
         // a closer look.
         const char *begin = m_data.data() + m_pos;
         const qsizetype available =
-            std::min(MaxFieldBytes - field.size(), m_data.size() - m_pos);
+            std::min(SkedRecord::MaxFieldBytes - field.size(), m_data.size() - m_pos);
         qsizetype plain = 0;
         while (plain < available && begin[plain] != terminator && begin[plain] != '\r')
             ++plain;

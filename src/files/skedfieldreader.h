@@ -1,28 +1,27 @@
 #pragma once
 
+#include "skedrecord.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
 
 // Reads the fields of a schedule file one by one. This is the only place
-// that knows how a field ends: at its terminator, after MaxFieldBytes bytes,
-// or at the end of the data. CR LF counts as one line end, as it did in the
-// text-mode streams that wrote the first schedule files; a bare LF is a line
-// end too, a lone CR is an ordinary byte.
+// that knows how a field ends: at its terminator, after the largest size of
+// a field (SkedRecord::MaxFieldBytes), or at the end of the data. CR LF
+// counts as one line end, as it did in the text-mode streams that wrote the
+// first schedule files; a bare LF is a line end too, a lone CR is an
+// ordinary byte.
 class SkedFieldReader
 {
 public:
-    static constexpr qsizetype MaxFieldBytes = 254;
-    static constexpr char FieldEnd = '\t';
-    static constexpr char LineEnd = '\n';
-
     explicit SkedFieldReader(QByteArrayView data)
         : m_data(data)
     {
     }
 
     // Takes the bytes up to `terminator` and consumes the terminator. A field
-    // that reaches MaxFieldBytes without it ends there and leaves the rest
+    // that reaches the largest size without it ends there and leaves the rest
     // for the next read. A read that meets the end of the data gives what it
     // has; once the end has been met, every read gives an empty field.
     QByteArray read(char terminator);

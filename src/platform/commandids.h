@@ -21,7 +21,7 @@ enum : int {
 };
 }
 
-// Commands of the window menu (minimise, maximise, close, and the About item
+// Commands of the window menu (restore, minimise, maximise, close, and the About item
 // the main window adds to it).
 namespace SysCommand {
 enum : int {
@@ -29,6 +29,7 @@ enum : int {
     Minimize = 0xF020,
     Maximize = 0xF030,
     Close = 0xF060,
+    Restore = 0xF120,
 };
 }
 

@@ -3,16 +3,21 @@
 #include "messagebox.h"
 
 #include <QLineEdit>
+#include <QRegularExpression>
 
 std::optional<int> ReadIntegerInRange(QLineEdit *edit, int minimum, int maximum)
 {
-    bool isInteger = false;
-    const int value = edit->text().trimmed().toInt(&isInteger);
+    const QString text = edit->text().trimmed();
+    bool fitsInt = false;
+    const int value = text.toInt(&fitsInt);
+    // Digits too many for a number are still a number, and out of range.
+    static const QRegularExpression integer(QStringLiteral("^[+-]?[0-9]+$"));
+    const bool isInteger = fitsInt || integer.match(text).hasMatch();
 
     QString problem;
     if (!isInteger)
         problem = QStringLiteral("Please enter an integer.");
-    else if (value < minimum || value > maximum)
+    else if (!fitsInt || value < minimum || value > maximum)
         problem = QStringLiteral("Please enter an integer between %1 and %2.").arg(minimum).arg(maximum);
 
     if (problem.isEmpty())

@@ -31,11 +31,9 @@ QVariant EventTable::data(const QModelIndex &index, int role) const
     }
 }
 
-QVariant EventTable::headerData(int section, Qt::Orientation orientation, int role) const
+QString EventTable::ColumnHeading(int column)
 {
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
-        return QAbstractTableModel::headerData(section, orientation, role);
-    switch (section) {
+    switch (column) {
     case EventName: return QStringLiteral("Event Name");
     case WaveFile: return QStringLiteral("Wave file");
     case StartIn: return QStringLiteral("Start in");
@@ -44,6 +42,13 @@ QVariant EventTable::headerData(int section, Qt::Orientation orientation, int ro
     case Length: return QStringLiteral("Length");
     default: return {};
     }
+}
+
+QVariant EventTable::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return QAbstractTableModel::headerData(section, orientation, role);
+    return ColumnHeading(section);
 }
 
 Qt::ItemFlags EventTable::flags(const QModelIndex &index) const

@@ -42,6 +42,9 @@ public:
 
     explicit EventTable(QObject *parent = nullptr);
 
+    // The heading of a column, as the list shows it: "Event Name" ...
+    static QString ColumnHeading(int column);
+
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;

@@ -18,6 +18,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTextBrowser>
 #include <QToolBar>
@@ -324,26 +325,44 @@ private slots:
         QCOMPARE(w.dlg.isModified(), 0);
     }
 
+    // Left of the label, on the row's image, a double-click toggles the row;
+    // on the label or right of it, it opens the editor. Where the label
+    // starts is the list's to say: it moves when the columns are scrolled.
+    // Only the left button double-clicks.
     void doubleClickTogglesOrModifies_data()
     {
-        QTest::addColumn<int>("x");
-        QTest::addColumn<bool>("toggles");
-        QTest::newRow("on the image, x = 22") << 22 << true;
-        QTest::newRow("right of it, x = 23") << 23 << false;
+        QTest::addColumn<int>("scroll");
+        QTest::addColumn<int>("fromLabel");
+        QTest::addColumn<int>("button");
+        QTest::addColumn<QString>("does");
+        QTest::newRow("on the image, x = 22") << 0 << -1 << int(Qt::LeftButton) << "toggle";
+        QTest::newRow("right of it, x = 23") << 0 << 0 << int(Qt::LeftButton) << "modify";
+        QTest::newRow("scrolled, on the image") << 10 << -1 << int(Qt::LeftButton) << "toggle";
+        QTest::newRow("scrolled, on the label") << 10 << 0 << int(Qt::LeftButton) << "modify";
+        QTest::newRow("right button on the image") << 0 << -1 << int(Qt::RightButton) << "nothing";
+        QTest::newRow("middle button on the label") << 0 << 100 << int(Qt::MiddleButton) << "nothing";
     }
 
     void doubleClickTogglesOrModifies()
     {
-        QFETCH(int, x);
-        QFETCH(bool, toggles);
+        QFETCH(int, scroll);
+        QFETCH(int, fromLabel);
+        QFETCH(int, button);
+        QFETCH(QString, does);
         Window w({{"A"}, {"B"}});
         QVERIFY(QTest::qWaitForWindowExposed(&w.dlg));
+        w.list()->horizontalScrollBar()->setValue(scroll);
+        QCOMPARE(w.list()->labelLeft(), 23 - scroll);
+        const int x = w.list()->labelLeft() + fromLabel;
         EditorAnswer editor({}, "buttonCancel");
+        QTest::mouseClick(w.list()->viewport(), Qt::LeftButton, {}, w.rowPoint(1, x));
         QTest::mouseMove(w.list()->viewport(), w.rowPoint(1, x));
         QTRY_COMPARE(w.list()->m_ptLastMouse, w.rowPoint(1, x));
-        doubleClick(w.list()->viewport(), w.rowPoint(1, x));
+        const auto mouseButton = Qt::MouseButton(button);
+        QTest::mouseDClick(w.list()->viewport(), mouseButton, {}, w.rowPoint(1, x));
+        QTest::mouseRelease(w.list()->viewport(), mouseButton, {}, w.rowPoint(1, x));
         QCOMPARE(w.list()->focusedRow(), 1);
-        if (toggles) {
+        if (does == "toggle") {
             QTest::qWait(100);
             QVERIFY(!editor.answer.seen());
             QCOMPARE(w.table().imageIndex(1), int(EventTable::DisabledImage));
@@ -351,9 +370,14 @@ private slots:
             // A second double-click enables it again.
             doubleClick(w.list()->viewport(), w.rowPoint(1, x));
             QCOMPARE(w.table().imageIndex(1), int(EventTable::EnabledImage));
-        } else {
+        } else if (does == "modify") {
             QVERIFY(editor.answer.seen());
             QCOMPARE(editor.title, QStringLiteral("Modify Event"));
+            QVERIFY(w.table().isEnabled(1));
+            QCOMPARE(w.dlg.isModified(), 0);
+        } else {
+            QTest::qWait(100);
+            QVERIFY(!editor.answer.seen());
             QVERIFY(w.table().isEnabled(1));
             QCOMPARE(w.dlg.isModified(), 0);
         }

@@ -59,11 +59,8 @@ private slots:
 
         QStringList menus;
         for (QAction *a : dlg.menuBar()->actions())
-            menus << a->text();
-        auto *corner = qobject_cast<QMenuBar *>(dlg.menuBar()->cornerWidget(Qt::TopRightCorner));
-        QVERIFY(corner);
-        for (QAction *a : corner->actions())
-            menus << a->text();
+            if (a->menu())
+                menus << a->text();
         QCOMPARE(menus, (QStringList{"&File", "Event", "Parlo", "Help"}));
         // Menu items are never greyed, not even Stop while stopped.
         QVERIFY(MenuItem(dlg, CommandId::ScheduleStop)->isEnabled());
@@ -74,6 +71,53 @@ private slots:
         for (int c = 0; c < 6; ++c)
             QCOMPARE(list->columnWidth(c), 100);
         QCOMPARE(list->model()->headerData(5, Qt::Horizontal).toString(), QStringLiteral("Length"));
+    }
+
+    // One menu bar, Help at its right end whatever the style, and the arrow
+    // keys go from one menu to the next up to Help.
+    void helpIsTheLastMenuOfTheOneBarAtItsRightEnd_data()
+    {
+        QTest::addColumn<QString>("style");
+        QTest::newRow("Fusion") << "Fusion";
+        QTest::newRow("Windows") << "Windows";
+    }
+
+    void helpIsTheLastMenuOfTheOneBarAtItsRightEnd()
+    {
+        QFETCH(QString, style);
+        const QString before = QApplication::style()->name();
+        QApplication::setStyle(style);
+        CSchedulerDlg dlg;
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dlg));
+        QMenuBar *bar = dlg.menuBar();
+        QCOMPARE(dlg.findChildren<QMenuBar *>().size(), 1);
+        QVERIFY(!bar->cornerWidget(Qt::TopRightCorner));
+
+        QList<QAction *> menus;
+        for (QAction *a : bar->actions())
+            if (a->menu())
+                menus << a;
+        QCOMPARE(menus.size(), 4);
+        QAction *parlo = menus.at(2);
+        QAction *help = menus.at(3);
+        QCOMPARE(help->text(), QStringLiteral("Help"));
+        const QRect helpRect = bar->actionGeometry(help);
+        QVERIFY2(helpRect.right() >= bar->width() - 12,
+                 qPrintable(QStringLiteral("Help ends at %1 of %2").arg(helpRect.right()).arg(bar->width())));
+        QVERIFY(helpRect.left() > bar->actionGeometry(parlo).right() + 100);
+        // It is still reached by a click and shows its items.
+        QCOMPARE(bar->actionAt(helpRect.center()), help);
+
+        bar->setActiveAction(parlo);
+        QTRY_VERIFY(parlo->menu()->isVisible());
+        QTest::keyClick(parlo->menu(), Qt::Key_Right);
+        QTRY_COMPARE(bar->activeAction(), help);
+        QTRY_VERIFY(help->menu()->isVisible());
+        QTest::keyClick(help->menu(), Qt::Key_Escape);
+        QTest::keyClick(bar, Qt::Key_Escape);
+        dlg.hide();
+        QApplication::setStyle(before);
     }
 
     void toolbarHoldsTheButtonsInOrder()
@@ -126,12 +170,47 @@ private slots:
         QTRY_COMPARE(dlg.frameGeometry().size(), QSize(600, 370));
     }
 
+    void windowMenuRestoresAMaximisedWindow()
+    {
+        CSchedulerDlg dlg;
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dlg));
+        QMenu *menu = dlg.windowMenu();
+        auto item = [menu](int id) {
+            for (QAction *action : menu->actions())
+                if (action->data().toInt() == id)
+                    return action;
+            return static_cast<QAction *>(nullptr);
+        };
+        auto choose = [&](int id) {
+            QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(item(id)).center());
+        };
+        QVERIFY(item(SysCommand::Restore));
+
+        QTest::keyClick(&dlg, Qt::Key_Space, Qt::AltModifier);
+        QTRY_VERIFY(menu->isVisible());
+        QVERIFY(!item(SysCommand::Restore)->isEnabled());
+        QVERIFY(item(SysCommand::Maximize)->isEnabled());
+        choose(SysCommand::Maximize);
+        QTRY_VERIFY(dlg.isMaximized());
+
+        QTest::keyClick(&dlg, Qt::Key_Space, Qt::AltModifier);
+        QTRY_VERIFY(menu->isVisible());
+        QVERIFY(item(SysCommand::Restore)->isEnabled());
+        QVERIFY(!item(SysCommand::Maximize)->isEnabled());
+        choose(SysCommand::Restore);
+        QTRY_VERIFY(!dlg.isMaximized());
+        QVERIFY(!menu->isVisible());
+    }
+
     void enterValidatesThePause_data()
     {
         QTest::addColumn<QString>("pause");
         QTest::addColumn<QString>("message");
         QTest::newRow("empty") << "" << "Please enter an integer.";
         QTest::newRow("too large") << "100" << "Please enter an integer between 0 and 99.";
+        QTest::newRow("more digits than a number holds")
+            << "99999999999999999999" << "Please enter an integer between 0 and 99.";
         QTest::newRow("largest") << "99" << "";
         QTest::newRow("five") << "5" << "";
     }

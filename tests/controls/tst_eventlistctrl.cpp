@@ -5,6 +5,7 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPainter>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QVBoxLayout>
 
@@ -222,6 +223,103 @@ private slots:
         QCOMPARE(image.pixelColor(labelLeft + 60, y) == f.highlight(), pastTextHighlighted);
         QCOMPARE(image.pixelColor(f.cell(0, 5).right() - 1, y) == f.highlight(), lastColumnHighlighted);
         QCOMPARE(image.pixelColor(f.cell(0, 5).right() + 20, y) == f.highlight(), pastColumnsHighlighted);
+    }
+
+    // What the window shows, as its last repaints left it (a grab of the
+    // widget would paint everything anew).
+    void shownStripFollowsASelectionInClientWidthMode()
+    {
+        ListFixture f;
+        QVERIFY(QTest::qWaitForWindowExposed(&f.window));
+        f.list->SetHighlightMode(CEventListCtrl::HighlightClientWidth);
+        QCoreApplication::processEvents();
+        const QRect last = f.cell(1, 5);
+        const QPoint inStrip = f.list->viewport()->mapTo(&f.window, QPoint(last.right() + 20, f.rowY(1)));
+        auto shown = [&] {
+            return f.window.screen()->grabWindow(f.window.winId()).toImage().pixelColor(inStrip);
+        };
+        QTRY_COMPARE(shown(), White);
+
+        // The view repaints only the cells of the row it selects.
+        f.list->selectionModel()->select(f.table.index(1, 0),
+                                         QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        QTRY_COMPARE(shown(), f.highlight());
+        f.list->selectionModel()->clearSelection();
+        QTRY_COMPARE(shown(), White);
+
+        // The widening does not feed itself: the list comes to rest.
+        int paints = 0;
+        struct Counter : QObject
+        {
+            int *count;
+            explicit Counter(int *c) : count(c) {}
+            bool eventFilter(QObject *, QEvent *event) override
+            {
+                *count += event->type() == QEvent::Paint;
+                return false;
+            }
+        } counter(&paints);
+        f.list->viewport()->installEventFilter(&counter);
+        QTest::qWait(200);
+        QCOMPARE(paints, 0);
+    }
+
+    // Under a dark colour scheme the theme's text is light; on the rows'
+    // fixed light fills the text is dark all the same, and a selected row
+    // keeps the theme's selection colours.
+    void rowTextStaysReadableUnderADarkScheme_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::newRow("columns") << int(CEventListCtrl::HighlightColumns);
+        QTest::newRow("label") << int(CEventListCtrl::HighlightLabel);
+    }
+
+    void rowTextStaysReadableUnderADarkScheme()
+    {
+        QFETCH(int, mode);
+        ListFixture f;
+        QPalette dark = f.list->palette();
+        dark.setColor(QPalette::Window, QColor(0x31, 0x36, 0x3b));
+        dark.setColor(QPalette::WindowText, QColor(0xfc, 0xfc, 0xfc));
+        dark.setColor(QPalette::Text, QColor(0xfc, 0xfc, 0xfc));
+        dark.setColor(QPalette::Base, Qt::white); // as the main window sets it
+        dark.setColor(QPalette::Highlight, QColor(0x3d, 0xae, 0xe9));
+        dark.setColor(QPalette::HighlightedText, QColor(0xfc, 0xfc, 0xfc));
+        f.list->setPalette(dark);
+        f.list->SetHighlightMode(mode);
+        for (int r = 0; r < 3; ++r)
+            for (int c = 0; c < EventTable::ColumnCount; ++c)
+                f.table.setText(r, c, QStringLiteral("MMMMMM"));
+        f.list->selectionModel()->select(f.table.index(2, 0),
+                                         QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        QVERIFY(QTest::qWaitForWindowExposed(&f.window));
+        const QImage image = f.render();
+
+        // The darkest and the lightest pixel of a cell's text (the first
+        // column's without the image).
+        auto extremes = [&](int row, int column) {
+            int darkest = 255, lightest = 0;
+            const QRect cell = (column == 0 ? f.list->labelRect(row) : f.cell(row, column)).adjusted(4, 2, -4, -2);
+            for (int y = cell.top(); y <= cell.bottom(); ++y)
+                for (int x = cell.left(); x <= cell.right(); ++x) {
+                    const int l = image.pixelColor(x, y).lightness();
+                    darkest = std::min(darkest, l);
+                    lightest = std::max(lightest, l);
+                }
+            return std::pair{darkest, lightest};
+        };
+        for (int row : {0, 1})
+            for (int column : {0, 3})
+                QVERIFY2(extremes(row, column).first < 80,
+                         qPrintable(QStringLiteral("row %1 column %2").arg(row).arg(column)));
+        // The selected row: light text on the theme's highlight.
+        QCOMPARE(image.pixelColor(f.list->labelRect(2).left(), f.rowY(2)), dark.color(QPalette::Highlight));
+        QVERIFY(extremes(2, 0).second > 240);
+        QVERIFY(extremes(2, 0).first >= dark.color(QPalette::Highlight).lightness() - 10);
+        if (mode == CEventListCtrl::HighlightColumns)
+            QVERIFY(extremes(2, 3).second > 240);
+        else
+            QVERIFY(extremes(2, 3).first < 80); // the normal look right of the label
     }
 
     void setHighlightModeRefusesValuesAboveTwo()

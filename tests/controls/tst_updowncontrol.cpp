@@ -67,7 +67,9 @@ private slots:
         QTest::newRow("count wrap down") << 1 << 9999 << "1" << false << "9999";
         QTest::newRow("no group separator") << 1 << 9999 << "999" << true << "1000";
         QTest::newRow("typed above the range, up") << 0 << 59 << "75" << true << "0";
-        QTest::newRow("typed above the range, down") << 0 << 59 << "75" << false << "58";
+        // Towards the range, the first step lands on its nearer end.
+        QTest::newRow("typed above the range, down") << 0 << 59 << "75" << false << "59";
+        QTest::newRow("below the range, up") << 1 << 9999 << "0" << true << "1";
         QTest::newRow("typed below the range, down") << 1 << 9999 << "0" << false << "9999";
         QTest::newRow("leading zero") << 0 << 59 << "05" << true << "6";
         QTest::newRow("empty starts from the range's start") << 1 << 9999 << "" << true << "2";

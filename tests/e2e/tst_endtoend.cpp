@@ -4,6 +4,7 @@
 // small agent loaded into it, and what it played is read back from the
 // samples the disk driver wrote.
 
+#include "agentrun.h"
 #include "commandids.h"
 #include "diskaudiocapture.h"
 #include "testmain.h"
@@ -13,33 +14,6 @@
 #include <QFile>
 #include <QProcess>
 #include <QSettings>
-
-namespace {
-
-// Waits for the program to print a line that starts with `prefix`.
-bool waitForLine(QProcess &program, const QByteArray &prefix, int timeoutMs, QByteArray *line = nullptr)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < timeoutMs) {
-        while (program.canReadLine()) {
-            const QByteArray read = program.readLine().trimmed();
-            if (read.startsWith(prefix)) {
-                if (line)
-                    *line = read;
-                return true;
-            }
-            if (read.startsWith("error"))
-                qWarning("agent: %s", read.constData());
-        }
-        if (program.state() == QProcess::NotRunning)
-            return false;
-        program.waitForReadyRead(100);
-    }
-    return false;
-}
-
-} // namespace
 
 class TestEndToEnd : public QObject
 {
@@ -73,22 +47,16 @@ private slots:
         }
 
         QProcess program;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        QProcessEnvironment env = AgentEnvironment(QStringLiteral(USER_AGENT_LIBRARY));
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome);
-        env.insert(QStringLiteral("LD_PRELOAD"), QStringLiteral(USER_AGENT_LIBRARY));
-        // A sanitized program wants its runtime first among the libraries;
-        // the agent loaded ahead of it is not instrumented code of ours.
-        env.insert(QStringLiteral("ASAN_OPTIONS"),
-                   env.value(QStringLiteral("ASAN_OPTIONS")) + QStringLiteral(":verify_asan_link_order=0"));
         program.setProcessEnvironment(env);
         program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         program.start(QStringLiteral(PARLOWEN_PROGRAM), {});
         QVERIFY2(program.waitForStarted(10000), qPrintable(program.errorString()));
-        QVERIFY2(waitForLine(program, "ready", 20000), "the main window did not show");
+        QVERIFY2(WaitForLine(program, "ready", 20000), "the main window did not show");
 
         program.write(QByteArray("click ") + QByteArray::number(CommandId::ScheduleStart) + '\n');
-        QVERIFY(waitForLine(program, "done click", 5000));
+        QVERIFY(WaitForLine(program, "done click", 5000));
 
         // Two ticks to count down, then two plays.
         const std::size_t expected = 2 * wave.samples.size();
@@ -106,7 +74,7 @@ private slots:
             ini.setValue(QStringLiteral("FILE/LAST"), QString());
         }
         program.write("close\n");
-        QVERIFY(waitForLine(program, "done close", 5000));
+        QVERIFY(WaitForLine(program, "done close", 5000));
         QVERIFY(program.waitForFinished(10000));
         QCOMPARE(program.exitStatus(), QProcess::NormalExit);
         QCOMPARE(program.exitCode(), 0);

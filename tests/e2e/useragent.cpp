@@ -8,12 +8,18 @@
 //   title                answers "title <the main window's title>"
 //   enabled <command id> answers "enabled <id> 1" or "enabled <id> 0" for
 //                        the toolbar button of that command
+//   answer <button>      presses Yes, No, Ok or Cancel in the message box
+//                        on screen
 //
 // Once the main window is on screen it prints "ready"; each command is
-// answered with "done <command>" or "error <what>".
+// answered with "done <command>" or "error <what>". Every message box the
+// program shows, also before its window is up, is told as it comes up:
+//   box <caption><TAB><text>   (line breaks in the text as \n and \r)
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QSocketNotifier>
 #include <QTest>
 #include <QTimer>
@@ -39,11 +45,36 @@ QWidget *mainWindow()
     return nullptr;
 }
 
+QMessageBox *shownBox()
+{
+    return qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+}
+
+void answer(const QByteArray &line, const QByteArray &button)
+{
+    static const QList<std::pair<QByteArray, QMessageBox::StandardButton>> buttons{
+        {"Yes", QMessageBox::Yes}, {"No", QMessageBox::No}, {"Ok", QMessageBox::Ok},
+        {"Cancel", QMessageBox::Cancel}};
+    QMessageBox *box = shownBox();
+    QAbstractButton *pressed = nullptr;
+    for (const auto &[name, standard] : buttons)
+        if (box && name == button)
+            pressed = box->button(standard);
+    if (!pressed) {
+        say("error no message box with a button " + button);
+        return;
+    }
+    say("done " + line.trimmed());
+    QTest::mouseClick(pressed, Qt::LeftButton);
+}
+
 void perform(const QByteArray &line)
 {
     QWidget *window = mainWindow();
     const QList<QByteArray> words = line.trimmed().split(' ');
-    if (!window) {
+    if (words.value(0) == "answer") {
+        answer(line, words.value(1));
+    } else if (!window) {
         say("error no main window");
     } else if (words.value(0) == "click") {
         auto *button = window->findChild<QToolButton *>(QStringLiteral("toolbutton%1").arg(
@@ -93,6 +124,20 @@ void startAgent()
             perform(line);
         }
     });
+
+    // A box shows in a loop of its own, which runs this timer too.
+    auto *boxes = new QTimer(qApp);
+    boxes->setInterval(20);
+    QObject::connect(boxes, &QTimer::timeout, qApp, [] {
+        QMessageBox *box = shownBox();
+        if (!box || !box->isVisible() || box->property("toldByAgent").toBool())
+            return;
+        box->setProperty("toldByAgent", true);
+        QByteArray text = box->text().toUtf8();
+        text.replace('\n', "\\n").replace('\r', "\\r");
+        say("box " + box->windowTitle().toUtf8() + '\t' + text);
+    });
+    boxes->start();
 
     auto *watch = new QTimer(qApp);
     watch->setInterval(20);

@@ -378,6 +378,49 @@ private slots:
         QCOMPARE(child(dlg, "editWaveFile")->text(), chosen);
     }
 
+    // The name must fit one field of the schedule file, which counts UTF-8
+    // bytes: what is put in beyond that is cut between two characters, and
+    // the text after the cursor stays.
+    void nameIsCutToWhatAFieldHolds_data()
+    {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<int>("cursor");
+        QTest::addColumn<QString>("inserted");
+        QTest::addColumn<QString>("name");
+        const QString e = QStringLiteral("\u00e9");
+        const QString smile = QString::fromUtf8("\xf0\x9f\x98\x80");
+        const QString eAcute = QStringLiteral("e\u0301");
+        QTest::newRow("200 two-byte letters") << "" << 0 << e.repeated(200) << e.repeated(127);
+        QTest::newRow("300 ASCII letters") << "" << 0 << QString(300, u'a') << QString(254, u'a');
+        QTest::newRow("four-byte characters stay whole") << "" << 0 << smile.repeated(100) << smile.repeated(63);
+        QTest::newRow("a combining mark stays with its letter")
+            << "" << 0 << eAcute.repeated(100) << eAcute.repeated(84);
+        QTest::newRow("pasted in the middle")
+            << "Tea time" << 3 << QString(300, u'x') << "Tea" + QString(246, u'x') + " time";
+        QTest::newRow("one more letter when full") << QString(254, u'a') << 254 << "z" << QString(254, u'a');
+        QTest::newRow("fits") << "Tea" << 3 << e.repeated(10) << "Tea" + e.repeated(10);
+    }
+
+    void nameIsCutToWhatAFieldHolds()
+    {
+        QFETCH(QString, before);
+        QFETCH(int, cursor);
+        QFETCH(QString, inserted);
+        QFETCH(QString, name);
+        CEventDlg dlg;
+        fillAsAdd(dlg, m_sixSeconds);
+        dlg.m_strEventName = before;
+        showOpened(dlg);
+        QLineEdit *edit = child(dlg, "editEventName");
+        edit->setCursorPosition(cursor);
+        edit->insert(inserted);
+        QCOMPARE(edit->text(), name);
+        QTest::mouseClick(child<QPushButton>(dlg, "buttonOk"), Qt::LeftButton);
+        QCOMPARE(dlg.result(), int(IdOk));
+        QCOMPARE(dlg.m_strEventName, name);
+        QVERIFY(dlg.m_strEventName.toUtf8().size() <= 254);
+    }
+
     void openingAMissingFileCreatesIt()
     {
         const QString path = m_dir.filePath(QStringLiteral("missing.wav"));

@@ -214,6 +214,32 @@ private slots:
         QCOMPARE(original.readAll(), before);
     }
 
+    // A file that does not exist yet is made as an empty wave directly: the
+    // sound input is not asked for, so its absence is no matter.
+    void aMissingFileIsMadeWithoutTheInput()
+    {
+        const QString file = path(QStringLiteral("made.wav"));
+        const QByteArray input = qgetenv("SDL_DISKAUDIOFILEIN");
+        qputenv("SDL_DISKAUDIOFILEIN", path("no-such-input.raw").toLocal8Bit());
+        CEventDlg dlg;
+        dlg.setFields(NewEventFields(file));
+        dlg.show();
+        {
+            // The wave is opened once the editor is up; no box may follow.
+            QString seen;
+            ModalAnswer box = ModalAnswer::messageBox(QMessageBox::Ok, &seen, nullptr);
+            QTRY_VERIFY(!text(dlg, "labelLength").isEmpty());
+            QTest::qWait(100);
+            QVERIFY2(!box.seen(), qPrintable(seen));
+        }
+        qputenv("SDL_DISKAUDIOFILEIN", input);
+        const std::optional<WaveData> made = WaveFile::Read(file);
+        QVERIFY(made);
+        QCOMPARE(made->frames(), 0);
+        QCOMPARE(text(dlg, "labelLength"), QStringLiteral("00:00:00"));
+        click(dlg, "buttonCancel");
+    }
+
     void endingWhileRecording_data()
     {
         QTest::addColumn<QString>("how");

@@ -1,12 +1,17 @@
 #include "commandids.h"
+#include "eventlistctrl.h"
 #include "eventtable.h"
 #include "mainwindowcontrols.h"
+#include "modalanswer.h"
 #include "profile.h"
 #include "programdirectory.h"
 #include "schedulerdlg.h"
 #include "userdatadirectory.h"
 #include "testmain.h"
+#include "testwaves.h"
+#include "wavefile.h"
 
+#include <QAbstractButton>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QElapsedTimer>
@@ -156,6 +161,14 @@ qint64 threadCpuMs()
     timespec t{};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
     return qint64(t.tv_sec) * 1000 + t.tv_nsec / 1000000;
+}
+
+// Selects a row as a click on its texts does.
+void clickRow(CSchedulerDlg &dlg, int row)
+{
+    CEventListCtrl *list = dlg.eventList();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualRect(dlg.eventTable()->index(row, 1)).center());
 }
 
 QString recordedLast()
@@ -528,6 +541,141 @@ private slots:
         QVERIFY2(seen.text.section(workFile(target), 1).trimmed().size() > 2, qPrintable(seen.text));
         QCOMPARE(dlg.isModified(), 1);
         QCOMPARE(dlg.windowTitle(), title(userFile("NoName.sked")));
+    }
+
+    // A file read only up to a bad record holds more than the window: the
+    // first save over it keeps it, byte for byte, beside it, and says where.
+    // A copy already there is never replaced by another file.
+    void partlyReadFileIsKeptBeforeTheFirstSave_data()
+    {
+        QTest::addColumn<bool>("byClosing");
+        QTest::addColumn<QByteArray>("copyThere");
+        QTest::addColumn<QString>("copy");
+        QTest::newRow("Save") << false << QByteArray() << "bad.sked.bak";
+        QTest::newRow("Yes on closing") << true << QByteArray() << "bad.sked.bak";
+        QTest::newRow("a copy of something else there")
+            << false << QByteArray("someone's own\n") << "bad.sked.2.bak";
+        QTest::newRow("the same copy there") << false << contents(fixture("bad-third-record.sked"))
+                                             << "bad.sked.bak";
+    }
+
+    void partlyReadFileIsKeptBeforeTheFirstSave()
+    {
+        QFETCH(bool, byClosing);
+        QFETCH(QByteArray, copyThere);
+        QFETCH(QString, copy);
+        const QString path = workFile("bad.sked");
+        const QByteArray original = contents(fixture("bad-third-record.sked"));
+        QVERIFY(QFile::copy(fixture("bad-third-record.sked"), path));
+        if (!copyThere.isEmpty()) {
+            QFile file(workFile("bad.sked.bak"));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(copyThere);
+        }
+
+        CSchedulerDlg dlg;
+        dlg.show();
+        SeenBox invalid;
+        {
+            ModalChain chain({choose(path), press(QMessageBox::Ok, &invalid)});
+            QTest::mouseClick(ToolButton(dlg, CommandId::FileOpen), Qt::LeftButton);
+            QTRY_COMPARE(chain.answered(), 2);
+        }
+        QCOMPARE(invalid.text, QStringLiteral("This File is Invalid"));
+        QCOMPARE(names(*dlg.eventTable()), (QStringList{"R2", "R3"}));
+        QCOMPARE(dlg.schedulePath(), path);
+
+        SeenBox saved;
+        if (byClosing) {
+            clickRow(dlg, 0);
+            QTest::mouseClick(ToolButton(dlg, CommandId::EventDelete), Qt::LeftButton);
+            ModalChain chain({press(QMessageBox::Yes), press(QMessageBox::Ok, &saved)});
+            dlg.close();
+            QTRY_COMPARE(chain.answered(), 2);
+            QVERIFY(!dlg.isVisible());
+        } else {
+            ModalChain chain({press(QMessageBox::Ok, &saved)});
+            QTest::mouseClick(ToolButton(dlg, CommandId::FileSave), Qt::LeftButton);
+            QTRY_COMPARE(chain.answered(), 1);
+        }
+        QCOMPARE(saved.icon, QMessageBox::Information);
+        QCOMPARE(saved.text, QStringLiteral("The schedule was saved to %1.\n\nThat file had not been "
+                                            "read completely when it was opened, so the file as it "
+                                            "was before is kept as %2.")
+                                 .arg(path, workFile(copy)));
+        QCOMPARE(contents(workFile(copy)), original);
+        if (!copyThere.isEmpty())
+            QCOMPARE(contents(workFile("bad.sked.bak")), copyThere);
+        QCOMPARE(dlg.isModified(), 0);
+        const QByteArray written = contents(path);
+        QVERIFY(written.startsWith("KQ10000\tR3\t"));
+        QCOMPARE(written.count("KQ10000"), byClosing ? 1 : 2);
+
+        // Later saves replace the file without a word and leave the copy.
+        if (!byClosing) {
+            clickRow(dlg, 1);
+            QTest::mouseClick(ToolButton(dlg, CommandId::EventDelete), Qt::LeftButton);
+            ModalChain none({press(QMessageBox::Ok)}, 300);
+            QTest::mouseClick(ToolButton(dlg, CommandId::FileSave), Qt::LeftButton);
+            QTest::qWait(350);
+            QCOMPARE(none.answered(), 0);
+            QCOMPARE(contents(path).count("KQ10000"), 1);
+            QCOMPARE(contents(workFile(copy)), original);
+        }
+        const QStringList copies = QDir(m_work.path()).entryList({"*.bak"}, QDir::Files);
+        QCOMPARE(copies.size(), copyThere.isEmpty() || copy == "bad.sked.bak" ? 1 : 2);
+    }
+
+    // A field the file cannot hold whole is not cut or split: the save
+    // names the event and the field and writes nothing.
+    void saveRefusesAFieldTooLongForTheFile()
+    {
+        // A wave whose path is longer than a field holds.
+        QString folder = m_work.path();
+        while (folder.toUtf8().size() < 250)
+            folder += u'/' + QString(60, u'd');
+        QVERIFY(QDir().mkpath(folder));
+        const QString wave = folder + "/chime.wav";
+        QVERIFY(WaveFile::Write(wave, AudibleWave(1000, 1, 1000)));
+        QVERIFY(WaveFile::Write(workFile("tea.wav"), AudibleWave(1000, 1, 1000)));
+        const QString path = workFile("tea.sked");
+        const QByteArray original = "KQ10000\tTea\t0\t" + workFile("tea.wav").toUtf8()
+                                    + "\t00:12:30\t01:00:00\t3*\t00:00:04\r\n";
+        {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(original);
+        }
+        CSchedulerDlg dlg;
+        dlg.show();
+        QVERIFY(dlg.OpenScheduleFile(path));
+        dlg.eventList()->setFocusedRow(0);
+
+        {
+            // The editor: Open / New chooses the wave, then OK.
+            ModalChain chain({[wave](QWidget *w) {
+                ModalAnswer file(choose(wave));
+                QTest::mouseClick(w->findChild<QPushButton *>("buttonOpenNew"), Qt::LeftButton);
+                QVERIFY(file.seen());
+                QTest::mouseClick(w->findChild<QPushButton *>("buttonOk"), Qt::LeftButton);
+            }});
+            MenuItem(dlg, CommandId::EventModify)->trigger();
+            QTRY_COMPARE(chain.answered(), 1);
+        }
+        QCOMPARE(dlg.eventTable()->text(0, EventTable::WaveFile), wave);
+        QCOMPARE(dlg.isModified(), 1);
+
+        SeenBox warning;
+        ModalChain chain({press(QMessageBox::Ok, &warning)});
+        QTest::mouseClick(ToolButton(dlg, CommandId::FileSave), Qt::LeftButton);
+        QTRY_COMPARE(chain.answered(), 1);
+        QCOMPARE(warning.caption, QStringLiteral("Warning"));
+        QVERIFY2(warning.text.contains(QStringLiteral("The field \"Wave file\" of the event \"Tea\" is %1 bytes long")
+                                           .arg(wave.toUtf8().size())),
+                 qPrintable(warning.text));
+        QCOMPARE(dlg.isModified(), 1);
+        QCOMPARE(contents(path), original);
+        QCOMPARE(QDir(m_work.path()).entryList(QDir::Files), (QStringList{"tea.sked", "tea.wav"}));
     }
 
     void failedSaveStopsClosing()

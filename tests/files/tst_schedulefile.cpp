@@ -241,6 +241,107 @@ private slots:
                  QStringList{"Thé|0|/snd/thé.wav|00:00:01|00:01:00|1|00:00:05*"} + ThreeRows);
     }
 
+    // Fields as long as a field holds are written and read back whole,
+    // counted in UTF-8 bytes; one more byte anywhere and nothing is written.
+    void fieldsUpToTheLimitRoundTrip()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("full.sked");
+        EventTable table;
+        // 127 two-byte characters, a 254-byte path, a 254-digit count.
+        EventRow row = makeRow("x|0|x|00:00:01|00:01:00|1*|00:00:02");
+        row.cells[EventTable::EventName] = QString(127, u'\u00e9');
+        row.cells[EventTable::WaveFile] = u'/' + QString(249, u'w') + ".wav";
+        row.cells[EventTable::Repetition] = QString(253, u'9') + u'*';
+        table.insertAtTop(QList<EventRow>{row, makeRow(ThreeRows[0])});
+        const ScheduleFile::SaveResult saved = ScheduleFile::Save(table, path);
+        QVERIFY2(saved.saved, qPrintable(saved.error));
+        const ScheduleFile::LoadResult loaded = ScheduleFile::Load(path, ProgramDir);
+        QVERIFY(loaded.complete);
+        QCOMPARE(loaded.rows, (QList<EventRow>{row, makeRow(ThreeRows[0])}));
+    }
+
+    void unstorableFieldWritesNothing_data()
+    {
+        QTest::addColumn<int>("column");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("message");
+        const QString tea = QStringLiteral("The field \"%1\" of the event \"Tea\" ");
+        const QString tooLong = QStringLiteral("is %1 bytes long; a schedule file holds at most 254 bytes in a field.");
+        const QString separator = QStringLiteral("holds a TAB or a line break, which a schedule file cannot store.");
+        QTest::newRow("255-byte wave path")
+            << int(EventTable::WaveFile) << u'/' + QString(250, u'w') + ".wav"
+            << tea.arg("Wave file") + tooLong.arg(255);
+        QTest::newRow("wave path of 128 two-byte characters")
+            << int(EventTable::WaveFile) << QString(128, u'\u00e9')
+            << tea.arg("Wave file") + tooLong.arg(256);
+        QTest::newRow("long count") << int(EventTable::Repetition) << QString(300, u'9')
+                                    << tea.arg("Repetition") + tooLong.arg(300);
+        QTest::newRow("long name, shown in part")
+            << int(EventTable::EventName) << QString(255, u'N')
+            << QStringLiteral("The field \"Event Name\" of the event \"%1...\" ").arg(QString(40, u'N'))
+                   + tooLong.arg(255);
+        QTest::newRow("TAB in a name") << int(EventTable::EventName) << "Tea\tbreak"
+                                       << QStringLiteral("The field \"Event Name\" of the event \"Tea\tbreak\" ") + separator;
+        QTest::newRow("line break in a path") << int(EventTable::WaveFile) << "/snd/a\nb.wav"
+                                              << tea.arg("Wave file") + separator;
+    }
+
+    void unstorableFieldWritesNothing()
+    {
+        QFETCH(int, column);
+        QFETCH(QString, text);
+        QFETCH(QString, message);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("kept.sked");
+        const QByteArray old = contents(QStringLiteral(PARLOWEN_TEST_DATA_DIR "/crlf.sked"));
+        {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(old);
+        }
+        EventTable table;
+        fill(table, ThreeRows);
+        fill(table, {"Tea|0|/snd/tea.wav|00:12:30|01:00:00|3*|00:00:12"});
+        table.setText(0, column, text);
+        bool asked = false;
+        const ScheduleFile::SaveResult result = ScheduleFile::Save(table, path, {}, [&] {
+            asked = true;
+            return QString();
+        });
+        QVERIFY(!result.saved);
+        QCOMPARE(result.error, message);
+        QVERIFY(!asked);
+        QCOMPARE(contents(path), old);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"kept.sked"});
+    }
+
+    // The last step before the new file replaces the old one may still stop
+    // it; the old file then stays as it was.
+    void beforeReplaceCanStopTheSave()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("kept.sked");
+        const QByteArray old = contents(QStringLiteral(PARLOWEN_TEST_DATA_DIR "/crlf.sked"));
+        {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(old);
+        }
+        EventTable table;
+        fill(table, {"Tea|0|/snd/tea.wav|00:12:30|01:00:00|3*|00:00:12"});
+        QByteArray seenThen;
+        const ScheduleFile::SaveResult result = ScheduleFile::Save(table, path, {}, [&] {
+            seenThen = contents(path);
+            return QStringLiteral("not now");
+        });
+        QVERIFY(!result.saved);
+        QCOMPARE(result.error, QStringLiteral("not now"));
+        QCOMPARE(seenThen, old);
+        QCOMPARE(contents(path), old);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"kept.sked"});
+    }
+
     void saveToAnUnwritablePathFails_data()
     {
         QTest::addColumn<QString>("relativePath");
