@@ -29,9 +29,7 @@ QStringList announcedNames()
 
 QString Folder()
 {
-    const QString folder = UserDataDirectory() + QStringLiteral("recovered/");
-    QDir().mkpath(folder);
-    return folder;
+    return UserDataDirectory() + QStringLiteral("recovered/");
 }
 
 QString PathFor(const QString &schedulePath, const QDateTime &when)
@@ -39,6 +37,8 @@ QString PathFor(const QString &schedulePath, const QDateTime &when)
     QString name = QFileInfo(schedulePath).completeBaseName();
     if (name.isEmpty())
         name = QFileInfo(SchedulePaths::UnnamedPath()).completeBaseName();
+    // Made when first needed: most users never see it.
+    QDir().mkpath(Folder());
     const QString stem = Folder() + name + u'-' + when.toString(QStringLiteral("yyyyMMdd-hhmmss"));
     QString path = stem + Extension;
     for (int n = 2; QFileInfo::exists(path); ++n)
