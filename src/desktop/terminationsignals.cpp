@@ -84,13 +84,18 @@ TerminationSignals::TerminationSignals(QObject *parent)
     // Calls the signal interrupts are started again rather than failed.
     action.sa_flags = SA_RESTART;
     for (int i = 0; i < SignalCount; ++i) {
+        if (::sigaction(Handled[i], nullptr, &m_previous[i]) == 0
+            && m_previous[i].sa_handler == SIG_IGN)
+            continue;
         if (::sigaction(Handled[i], &action, &m_previous[i]) != 0) {
             m_errorString = systemError("sigaction");
             for (int j = 0; j < i; ++j)
-                ::sigaction(Handled[j], &m_previous[j], nullptr);
+                if (m_installed[j])
+                    ::sigaction(Handled[j], &m_previous[j], nullptr);
             g_writeEnd.store(-1);
             return;
         }
+        m_installed[i] = true;
     }
     m_active = true;
 }
@@ -105,7 +110,8 @@ TerminationSignals::~TerminationSignals()
     ignore.sa_handler = SIG_IGN;
     sigemptyset(&ignore.sa_mask);
     for (int i = 0; i < SignalCount; ++i)
-        ::sigaction(Handled[i], m_ending ? &ignore : &m_previous[i], nullptr);
+        if (m_installed[i])
+            ::sigaction(Handled[i], m_ending ? &ignore : &m_previous[i], nullptr);
     g_writeEnd.store(-1);
 }
 

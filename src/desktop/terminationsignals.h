@@ -15,9 +15,11 @@ class QSocketNotifier;
 // socket notifier reads it in the event loop.
 //
 // Only the first request counts: the program is then ending, and further
-// ones are let go, so that they cannot cut the orderly end short. One
-// object at a time handles the signals; it puts the former handlers back
-// when it goes (or ignores the signals, once the program is ending).
+// ones are let go, so that they cannot cut the orderly end short. A signal
+// that was ignored when the object came (`nohup parlowen`, a background
+// job without job control) stays ignored. One object at a time handles the
+// signals; it puts the former handlers back when it goes (or ignores the
+// signals, once the program is ending).
 class TerminationSignals : public QObject
 {
     Q_OBJECT
@@ -48,4 +50,5 @@ private:
     QString m_errorString;
     QSocketNotifier *m_notifier = nullptr;
     struct sigaction m_previous[SignalCount] = {};
+    bool m_installed[SignalCount] = {};
 };

@@ -66,7 +66,9 @@ private slots:
     {
         QFETCH(int, signalNumber);
         QFETCH(bool, fromAnotherThread);
-        const Disposition former(signalNumber, formerHandler);
+        // The test's own handlers, put back after each case.
+        const Disposition term(SIGTERM, formerHandler), hup(SIGHUP, formerHandler),
+            interrupt(SIGINT, formerHandler);
         g_formerHandlerCalls = 0;
         {
             TerminationSignals termination;
@@ -93,7 +95,8 @@ private slots:
         }
         // Once ending, the signals stay ignored: nothing may cut the end
         // of the program short.
-        QVERIFY(Disposition::current(signalNumber) == SIG_IGN);
+        for (const int handled : {SIGTERM, SIGHUP, SIGINT})
+            QVERIFY(Disposition::current(handled) == SIG_IGN);
         QCOMPARE(::raise(signalNumber), 0);
         QCOMPARE(g_formerHandlerCalls.load(), 0);
     }
@@ -125,6 +128,23 @@ private slots:
         QSignalSpy requested(&later, &TerminationSignals::terminationRequested);
         QTest::qWait(50);
         QCOMPARE(requested.size(), 0);
+    }
+
+    void aSignalIgnoredAtTheStartStaysIgnored()
+    {
+        // As `nohup` starts a program: the closed terminal's SIGHUP is not
+        // for it.
+        const Disposition ignored(SIGHUP, SIG_IGN), term(SIGTERM, formerHandler);
+        TerminationSignals termination;
+        QVERIFY(termination.isActive());
+        QSignalSpy requested(&termination, &TerminationSignals::terminationRequested);
+        QVERIFY(Disposition::current(SIGHUP) == SIG_IGN);
+        QCOMPARE(::raise(SIGHUP), 0);
+        QTest::qWait(50);
+        QCOMPARE(requested.size(), 0);
+        // The others are still taken.
+        QCOMPARE(::raise(SIGTERM), 0);
+        QTRY_COMPARE(requested.size(), 1);
     }
 };
 

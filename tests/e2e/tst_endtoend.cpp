@@ -43,6 +43,14 @@ struct Start
         env.insert(QStringLiteral("SDL_AUDIODRIVER"), QStringLiteral("dummy"));
         program.setProcessEnvironment(env);
         program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        // A signal ignored by whatever started the test (nohup, a shell's
+        // background job) would stay ignored in the program.
+        program.setChildProcessModifier([] {
+            struct sigaction byDefault = {};
+            byDefault.sa_handler = SIG_DFL;
+            for (const int signalNumber : {SIGTERM, SIGHUP, SIGINT})
+                ::sigaction(signalNumber, &byDefault, nullptr);
+        });
         program.start(QStringLiteral(PARLOWEN_PROGRAM), {});
     }
 
