@@ -2,6 +2,7 @@
 #include "localsocketinstance.h"
 #include "messagebox.h"
 #include "schedulerapp.h"
+#include "terminationsignals.h"
 
 #include <QApplication>
 #include <QDir>
@@ -37,6 +38,12 @@ int main(int argc, char *argv[])
     if (commandLine.action != CommandLine::Action::Run)
         return PrintCommandLineAnswer(commandLine);
 
+    // Ended from outside (the session's end, `kill`, Ctrl+C), the program
+    // ends in order: nothing of the schedule is lost.
+    TerminationSignals termination;
+    if (!termination.isActive())
+        std::fprintf(stderr, "parlowen: %s\n", qPrintable(termination.errorString()));
+
     LocalSocketInstance instance;
     switch (instance.claim(commandLine.request)) {
     case SingleInstance::Claim::HandedOver:
@@ -49,7 +56,7 @@ int main(int argc, char *argv[])
         break;
     }
 
-    CSchedulerApp theApp(commandLine.request, &instance);
+    CSchedulerApp theApp(commandLine.request, &instance, &termination);
     theApp.InitInstance();
     return EXIT_SUCCESS;
 }

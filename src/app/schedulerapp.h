@@ -6,18 +6,23 @@
 #include <QObject>
 
 class CSchedulerDlg;
+class QSessionManager;
 class SingleInstance;
+class TerminationSignals;
 
 // Owns the program's start-up: runs the main window with the request of the
 // command line, carries out the requests that later starts hand over, and
-// ends the program when the window closes.
+// ends the program when the window closes, when the desktop session ends
+// or when the program is asked to end from outside.
 class CSchedulerApp : public QObject
 {
     Q_OBJECT
 
 public:
-    // `instance`, when given, brings the requests of later starts.
-    explicit CSchedulerApp(const StartRequest &startup = {}, SingleInstance *instance = nullptr);
+    // `instance`, when given, brings the requests of later starts;
+    // `termination` the requests to end from outside.
+    explicit CSchedulerApp(const StartRequest &startup = {}, SingleInstance *instance = nullptr,
+                           TerminationSignals *termination = nullptr);
     ~CSchedulerApp() override;
 
     // Runs the main window modally. Returns false: once the main window has
@@ -33,9 +38,12 @@ protected:
 private:
     void OnStartRequest(const StartRequest &request);
     void CarryOutPendingRequests();
+    void OnCommitData(QSessionManager &manager);
+    void OnTermination();
 
     StartRequest m_startup;
     CSchedulerDlg *m_pMainWnd = nullptr;
     QList<StartRequest> m_pending;
     bool m_bCarryingOut = false;
+    bool m_bTerminating = false;
 };

@@ -16,6 +16,7 @@
 #include "outerminimumsize.h"
 #include "playbackengine.h"
 #include "profile.h"
+#include "recoveryfiles.h"
 #include "programdirectory.h"
 #include "resources.h"
 #include "rightalignedmenusstyle.h"
@@ -439,7 +440,7 @@ void CSchedulerDlg::OnEventAdd()
         QStringLiteral("Last"), QStringLiteral("FileName"), SchedulePaths::DefaultWavePath())));
     if (editor.exec() != IdOk)
         return;
-    m_bModified = 1;
+    SetModified();
     m_events->insertAtTop(QList<EventRow>{EventRow{EventCells(editor.fields())}});
 }
 
@@ -454,7 +455,7 @@ void CSchedulerDlg::OnEventModify()
     editor.setFields(EventFieldsFromRow(m_events->row(row)));
     if (editor.exec() != IdOk)
         return;
-    m_bModified = 1;
+    SetModified();
     // Written over whatever the row holds now: "Start in" goes back to the
     // full interval.
     const auto cells = EventCells(editor.fields());
@@ -468,7 +469,7 @@ void CSchedulerDlg::OnEventDelete()
     const QList<int> rows = m_listEvents->selectedRows();
     for (auto it = rows.crbegin(); it != rows.crend(); ++it) {
         m_events->removeRow(*it);
-        m_bModified = 1;
+        SetModified();
     }
     m_listEvents->viewport()->update();
 }
@@ -494,7 +495,7 @@ void CSchedulerDlg::ToggleFocusedEvent()
         return;
     m_events->setImageIndex(row, m_events->isEnabled(row) ? EventTable::DisabledImage
                                                           : EventTable::EnabledImage);
-    m_bModified = 1;
+    SetModified();
 }
 
 void CSchedulerDlg::OnListDblClk()
@@ -521,7 +522,7 @@ void CSchedulerDlg::OnFileNew()
         return;
     m_events->clear();
     // A fresh schedule counts as unsaved until it has been given a file.
-    m_bModified = 1;
+    SetModified();
     m_strSchedulePath = SchedulePaths::UnnamedPath();
     setWindowTitle(SchedulePaths::WindowTitle(m_strSchedulePath));
 }
@@ -698,6 +699,77 @@ bool CSchedulerDlg::OnClose()
         return false;
     SchedulePaths::WriteLast(m_strSchedulePath);
     return true;
+}
+
+void CSchedulerDlg::SetModified()
+{
+    m_bModified = 1;
+    m_bEndAnswered = false;
+}
+
+bool CSchedulerDlg::OnQueryEndSession(const std::function<bool()> &mayAsk)
+{
+    if (m_bModified == 1 && !m_bEndAnswered) {
+        if (mayAsk()) {
+            // The question belongs to a window on screen.
+            RaiseWindow();
+            if (QuerySaveModified() == 0)
+                return false;
+        } else {
+            KeepUnsavedChanges();
+        }
+    }
+    m_bEndAnswered = true;
+    SchedulePaths::WriteLast(m_strSchedulePath);
+    return true;
+}
+
+void CSchedulerDlg::OnEndSession()
+{
+    if (m_bEnding)
+        return;
+    m_bEnding = true;
+    m_timerCountDown->stop();
+    m_playback->shutdown();
+    if (m_bModified == 1 && !m_bEndAnswered)
+        KeepUnsavedChanges();
+    // The user's own file, as the close box records it: the next start
+    // reopens the schedule as it was last saved, and the next Save goes
+    // where the user meant it to. The recovery file is announced instead.
+    SchedulePaths::WriteLast(m_strSchedulePath);
+    done(IdCancel);
+}
+
+void CSchedulerDlg::KeepUnsavedChanges()
+{
+    // Nobody can be asked: the schedule as it stands goes to a file of its
+    // own, never over the user's file, which the user did not agree to.
+    QString kept;
+    const ScheduleFile::SaveResult result =
+        RecoveryFiles::Keep(*m_events, m_strSchedulePath, m_clock(), &kept);
+    if (result.saved)
+        qInfo("parlowen: unsaved changes kept in %s", qPrintable(kept));
+    else
+        qWarning("parlowen: the unsaved changes could not be kept in %s: %s",
+                 qPrintable(RecoveryFiles::Folder()), qPrintable(result.error));
+}
+
+void CSchedulerDlg::ShowRecoveredChanges()
+{
+    const QStringList files = RecoveryFiles::Unannounced();
+    if (files.isEmpty())
+        return;
+    const QString text =
+        files.size() == 1
+            ? QStringLiteral("Parlowen was ended while the schedule had unsaved changes. They "
+                             "were kept in:\n\n%1\n\nTo see them, open that file with File > "
+                             "Open; to keep them, save it where you want them.")
+            : QStringLiteral("Parlowen was ended while schedules had unsaved changes. They were "
+                             "kept in:\n\n%1\n\nTo see them, open each file with File > Open; "
+                             "to keep them, save it where you want them.");
+    ShowMessageBox(this, text.arg(files.join(u'\n')), {}, QMessageBox::Ok,
+                   QMessageBox::Information);
+    RecoveryFiles::MarkAnnounced(files);
 }
 
 void CSchedulerDlg::OnDestroy()

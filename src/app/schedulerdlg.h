@@ -106,6 +106,22 @@ public:
     // the tray.
     int exec() override;
 
+    // The end of the desktop session, or of the program from outside.
+    // The session is about to end. When the schedule has unsaved changes,
+    // the user is asked about them as the close box asks, the window coming
+    // up for it (also from the tray), if `mayAsk` allows it (asked only
+    // then); if not, the changes are kept in a recovery file. Then the
+    // schedule in use is remembered for the next start. False when the user
+    // cancelled: the session is to go on.
+    bool OnQueryEndSession(const std::function<bool()> &mayAsk);
+    // The program is made to end (a termination signal, the session's end):
+    // the count-down and any play stop, unsaved changes the user has not
+    // answered for are kept in a recovery file, the schedule in use is
+    // remembered, and the window ends.
+    void OnEndSession();
+    // Tells the user, once, where an earlier run kept unsaved changes.
+    void ShowRecoveredChanges();
+
     // The tray icon and the notifications of firing events.
     DesktopConnector *desktop() const { return m_desktop; }
     // The clock the count-down reads.
@@ -143,6 +159,8 @@ private:
     void OnGetMinMaxInfo();
     bool OnClose();
     void OnDestroy();
+    void SetModified();
+    void KeepUnsavedChanges();
     bool RunExternalAbout();
 
     // Event commands.
@@ -157,6 +175,11 @@ private:
     QMenuBar *m_pMenu = nullptr;
     QMenu *m_pSystemMenu = nullptr;
     int m_bModified = 0;
+    // The user answered for the unsaved changes at the session's end (or
+    // they were kept in a recovery file): the end asks and keeps nothing
+    // more, until the next change.
+    bool m_bEndAnswered = false;
+    bool m_bEnding = false;
     bool m_bInTimer = false;
     QString m_strSchedulePath;
     QString m_strStartupSchedule;

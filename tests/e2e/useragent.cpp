@@ -10,11 +10,15 @@
 //                        the toolbar button of that command
 //   answer <button>      presses Yes, No, Ok or Cancel in the message box
 //                        on screen
+//   press <object name>  presses the push button of that name in the
+//                        dialog on screen (the event editor's "buttonOk")
 //
 // Once the main window is on screen it prints "ready"; each command is
 // answered with "done <command>" or "error <what>". Every message box the
 // program shows, also before its window is up, is told as it comes up:
 //   box <caption><TAB><text>   (line breaks in the text as \n and \r)
+// and so is every other dialog of its own (the event editor):
+//   dialog <title>
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -74,6 +78,17 @@ void perform(const QByteArray &line)
     const QList<QByteArray> words = line.trimmed().split(' ');
     if (words.value(0) == "answer") {
         answer(line, words.value(1));
+    } else if (words.value(0) == "press") {
+        QWidget *dialog = QApplication::activeModalWidget();
+        auto *button = dialog ? dialog->findChild<QPushButton *>(QString::fromLatin1(words.value(1)))
+                              : nullptr;
+        if (!button || !button->isEnabled()) {
+            say("error no enabled button " + words.value(1) + " in a dialog");
+            return;
+        }
+        // Told first: the press may end the loop this command runs in.
+        say("done " + line.trimmed());
+        QTest::mouseClick(button, Qt::LeftButton);
     } else if (!window) {
         say("error no main window");
     } else if (words.value(0) == "click") {
@@ -129,10 +144,16 @@ void startAgent()
     auto *boxes = new QTimer(qApp);
     boxes->setInterval(20);
     QObject::connect(boxes, &QTimer::timeout, qApp, [] {
-        QMessageBox *box = shownBox();
-        if (!box || !box->isVisible() || box->property("toldByAgent").toBool())
+        QWidget *modal = QApplication::activeModalWidget();
+        if (!modal || !modal->isVisible() || modal->property("toldByAgent").toBool()
+            || modal->inherits("CSchedulerDlg"))
             return;
-        box->setProperty("toldByAgent", true);
+        modal->setProperty("toldByAgent", true);
+        QMessageBox *box = shownBox();
+        if (!box) {
+            say("dialog " + modal->windowTitle().toUtf8());
+            return;
+        }
         QByteArray text = box->text().toUtf8();
         text.replace('\n', "\\n").replace('\r', "\\r");
         say("box " + box->windowTitle().toUtf8() + '\t' + text);
