@@ -17,8 +17,8 @@ struct PlaybackJob
 };
 
 // Goes with the stop request: a token that tells a play under way to wait no
-// longer for a file that has nothing at hand, such as a pipe or a share that
-// has stalled. A file that keeps up plays on. A token once requested stays
+// longer for a file that has nothing at hand, such as a named pipe whose
+// writer has stalled. A file that keeps up plays on. A token once requested stays
 // so; renewing hands later plays a fresh one. Requested and renewed on one
 // thread, taken on any.
 class StopWaiting
@@ -34,7 +34,8 @@ private:
     std::stop_source m_source;
 };
 
-// The two flags the count-down and the worker share.
+// The two flags the count-down and the worker share, and the token that goes
+// with the stop request.
 struct PlaybackFlags
 {
     // 1 from the firing until the worker has ended; no row counts down
