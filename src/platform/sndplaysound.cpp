@@ -14,16 +14,22 @@ namespace {
 // flat for a file of any length, large enough that a read is rare.
 constexpr int BlocksPerSecond = 10;
 
-enum class Outcome { Heard, CutShort, NotPlayable };
+enum class Outcome { Heard, CutShort, Stalled, NotPlayable };
 
 // Streams the file to the device a block at a time, on the calling thread.
-Outcome playFile(const QString &path, const SdlAudio::StreamLabel &label, std::stop_token cancel)
+Outcome playFile(const QString &path, const SdlAudio::StreamLabel &label, std::stop_token cancel,
+                 std::stop_token stopWaiting)
 {
     if (path.isEmpty())
         return Outcome::NotPlayable;
-    const std::unique_ptr<WaveStream> file = WaveStream::Open(path, cancel);
+    bool stalled = false;
+    const std::unique_ptr<WaveStream> file = WaveStream::Open(path, cancel, stopWaiting, nullptr, &stalled);
     if (cancel.stop_requested())
         return Outcome::CutShort;
+    // A file that did not come in time is not a broken one: no default
+    // sound stands in for it.
+    if (stalled)
+        return Outcome::Stalled;
     if (!file)
         return Outcome::NotPlayable;
 
@@ -34,6 +40,8 @@ Outcome playFile(const QString &path, const SdlAudio::StreamLabel &label, std::s
     qint64 frames = file->read(block.data(), blockFrames);
     if (cancel.stop_requested())
         return Outcome::CutShort;
+    if (frames == 0 && file->stalled())
+        return Outcome::Stalled;
     if (frames == 0)
         return Outcome::NotPlayable;
 
@@ -48,27 +56,36 @@ Outcome playFile(const QString &path, const SdlAudio::StreamLabel &label, std::s
             return Outcome::CutShort;
         frames = file->read(block.data(), blockFrames);
     }
-    // A file that ends early (cut short on disk, or failing to read) ends
-    // the sound there; only a stop cuts off what is queued already.
+    // A file that ends early (cut short on disk, failing to read, or
+    // stalled once waiting has ended) ends the sound there; what was read is
+    // still heard, and only a stop cuts off what is queued already.
     if (cancel.stop_requested())
         return Outcome::CutShort;
-    return playback->finish(cancel) ? Outcome::Heard : Outcome::CutShort;
+    if (!playback->finish(cancel))
+        return Outcome::CutShort;
+    return file->stalled() ? Outcome::Stalled : Outcome::Heard;
 }
 
 } // namespace
 
 bool sndPlaySound(const QString &path, unsigned flags, std::stop_token cancel,
-                  const QString &soundName)
+                  const QString &soundName, std::stop_token stopWaiting, bool *stalled)
 {
     Q_UNUSED(flags);
+    if (stalled)
+        *stalled = false;
     if (!SdlAudio::IsAvailable())
         return false;
 
     const SdlAudio::StreamLabel label{soundName, QStringLiteral("event")};
-    switch (playFile(path, label, cancel)) {
+    switch (playFile(path, label, cancel, stopWaiting)) {
     case Outcome::Heard:
         return true;
     case Outcome::CutShort:
+        return false;
+    case Outcome::Stalled:
+        if (stalled)
+            *stalled = true;
         return false;
     case Outcome::NotPlayable:
         break;

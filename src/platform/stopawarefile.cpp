@@ -30,7 +30,7 @@ void StopAwareFile::WakeUp::operator()() const
 }
 
 std::unique_ptr<StopAwareFile> StopAwareFile::Open(const QString &path, std::stop_token stop,
-                                                   QString *error)
+                                                   std::stop_token stopWaiting, QString *error)
 {
     // Without O_NONBLOCK, opening a named pipe would wait, unstoppably, for
     // a writer to come.
@@ -52,21 +52,27 @@ std::unique_ptr<StopAwareFile> StopAwareFile::Open(const QString &path, std::sto
         return nullptr;
     }
     const bool seekable = S_ISREG(status.st_mode) || S_ISBLK(status.st_mode);
-    return std::unique_ptr<StopAwareFile>(new StopAwareFile(fd, wakeUp, seekable, std::move(stop)));
+    return std::unique_ptr<StopAwareFile>(
+        new StopAwareFile(fd, wakeUp, seekable, std::move(stop), std::move(stopWaiting)));
 }
 
-StopAwareFile::StopAwareFile(int fd, int wakeUp, bool seekable, std::stop_token stop)
+StopAwareFile::StopAwareFile(int fd, int wakeUp, bool seekable, std::stop_token stop,
+                             std::stop_token stopWaiting)
     : m_fd(fd)
     , m_wakeUp(wakeUp)
     , m_seekable(seekable)
+    , m_stop(std::move(stop))
+    , m_stopWaiting(std::move(stopWaiting))
 {
-    // Runs at once when the stop was requested already.
-    m_onStop.emplace(std::move(stop), WakeUp{m_wakeUp});
+    // Each runs at once when its stop was requested already.
+    m_onStop.emplace(m_stop, WakeUp{m_wakeUp});
+    m_onStopWaiting.emplace(m_stopWaiting, WakeUp{m_wakeUp});
 }
 
 StopAwareFile::~StopAwareFile()
 {
     // Waits for a stop that is writing to the eventfd right now.
+    m_onStopWaiting.reset();
     m_onStop.reset();
     ::close(m_wakeUp);
     ::close(m_fd);
@@ -74,6 +80,8 @@ StopAwareFile::~StopAwareFile()
 
 qint64 StopAwareFile::readOnce(char *data, qint64 count)
 {
+    if (m_stopped || m_stalled || m_failed)
+        return -1;
     for (;;) {
         pollfd waitFor[2] = {{m_fd, POLLIN, 0}, {m_wakeUp, POLLIN, 0}};
         if (::poll(waitFor, 2, -1) < 0) {
@@ -83,16 +91,33 @@ qint64 StopAwareFile::readOnce(char *data, qint64 count)
             return -1;
         }
         // The stop comes first, even when there is something to read.
-        if (waitFor[1].revents != 0) {
+        if (m_stop.stop_requested()) {
             m_stopped = true;
             return -1;
+        }
+        // Once waiting has ended, the eventfd stays readable and every poll
+        // returns at once: what the source has at hand is still read, but
+        // a source with nothing is not waited for.
+        if (waitFor[0].revents == 0) {
+            if (m_stopWaiting.stop_requested()) {
+                m_stalled = true;
+                return -1;
+            }
+            continue;
         }
         const ssize_t n = ::read(m_fd, data, std::size_t(count));
         if (n >= 0)
             return n;
-        // A pipe whose writer has not written yet reports it is ready too.
-        if (errno == EAGAIN || errno == EINTR)
+        if (errno == EINTR)
             continue;
+        // A pipe whose writer has not written yet reports it is ready too.
+        if (errno == EAGAIN) {
+            if (m_stopWaiting.stop_requested()) {
+                m_stalled = true;
+                return -1;
+            }
+            continue;
+        }
         m_failed = true;
         return -1;
     }
@@ -107,7 +132,7 @@ qint64 StopAwareFile::read(char *data, qint64 count)
         std::memcpy(data, m_head.data() + m_pos, std::size_t(done));
         m_pos += done;
     }
-    while (done < count && !m_stopped && !m_failed) {
+    while (done < count && !m_stopped && !m_stalled && !m_failed) {
         const qint64 n = readOnce(data + done, count - done);
         if (n <= 0)
             break;

@@ -277,20 +277,27 @@ void WaveStream::Closer::operator()(SNDFILE *file) const
 }
 
 std::unique_ptr<WaveStream> WaveStream::Open(const QString &path, std::stop_token stop,
-                                             QString *error)
+                                             std::stop_token stopWaiting, QString *error,
+                                             bool *stalled)
 {
+    if (stalled)
+        *stalled = false;
     std::unique_ptr<WaveStream> stream(new WaveStream);
-    stream->m_file = StopAwareFile::Open(path, std::move(stop), error);
+    stream->m_file = StopAwareFile::Open(path, std::move(stop), std::move(stopWaiting), error);
     if (!stream->m_file)
         return nullptr;
     SF_INFO info{};
     stream->m_sndfile.reset(sf_open_virtual(&streamIo, SFM_READ, &info, stream->m_file.get()));
     if (!stream->m_sndfile) {
         setError(error, QString::fromUtf8(sf_strerror(nullptr)));
+        if (stalled)
+            *stalled = stream->m_file->stalled();
         return nullptr;
     }
     if (!isPlayableFormat(info)) {
         setError(error, QStringLiteral("Unsupported channel count or sample rate"));
+        if (stalled)
+            *stalled = stream->m_file->stalled();
         return nullptr;
     }
     stream->m_sampleRate = info.samplerate;
@@ -299,6 +306,11 @@ std::unique_ptr<WaveStream> WaveStream::Open(const QString &path, std::stop_toke
 }
 
 WaveStream::~WaveStream() = default;
+
+bool WaveStream::stalled() const
+{
+    return m_file->stalled();
+}
 
 qint64 WaveStream::read(float *out, qint64 frames)
 {

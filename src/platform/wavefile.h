@@ -69,14 +69,18 @@ std::optional<Tags> ReadTags(const QString &path, QString *error = nullptr);
 // without holding it in memory. Every format libsndfile reads is taken (WAV,
 // FLAC, Ogg Vorbis and Opus, MP3, AIFF...), and so is a source that cannot
 // seek, such as a named pipe. A stop requested on the token given to Open()
-// ends a read at once, also one that waits for a slow source.
+// ends a read at once, also one that waits for a slow source; one requested
+// on `stopWaiting` ends a read only where the source has nothing at hand.
 class WaveStream
 {
 public:
     // Null, with `error` set, when the file cannot be opened, is not a sound
-    // file, or has a channel count or rate outside WaveFile's bounds.
+    // file, or has a channel count or rate outside WaveFile's bounds, and
+    // with `stalled` set when the cause was a source that had nothing at
+    // hand once `stopWaiting` had been requested.
     static std::unique_ptr<WaveStream> Open(const QString &path, std::stop_token stop,
-                                            QString *error = nullptr);
+                                            std::stop_token stopWaiting = {},
+                                            QString *error = nullptr, bool *stalled = nullptr);
     ~WaveStream();
 
     WaveStream(const WaveStream &) = delete;
@@ -89,6 +93,9 @@ public:
     // -1..1 as WaveFile::Read() holds them. Fewer at the end of the file, at
     // a read error or a stop; 0 once there is nothing more.
     qint64 read(float *out, qint64 frames);
+    // The file ended early because its source had nothing at hand once
+    // `stopWaiting` had been requested.
+    bool stalled() const;
 
 private:
     WaveStream() = default;

@@ -47,6 +47,20 @@ bool PlaybackEngine::startWorker(std::unique_ptr<PlaybackJob> job)
     }
 }
 
+void PlaybackEngine::requestStop()
+{
+    m_flags.stopRequest.store(1);
+    m_flags.stopWaiting.request();
+}
+
+void PlaybackEngine::clearStopRequest()
+{
+    // Renewed before the flag clears, so that a worker that sees the flag
+    // clear takes a token no earlier Stop has requested.
+    m_flags.stopWaiting.renew();
+    m_flags.stopRequest.store(0);
+}
+
 void PlaybackEngine::shutdown()
 {
     m_flags.stopRequest.store(1);

@@ -27,8 +27,11 @@ public:
 
     bool isBusy() const { return m_flags.busy.load() == 1; }
     bool isStopRequested() const { return m_flags.stopRequest.load() != 0; }
-    void requestStop() { m_flags.stopRequest.store(1); }
-    void clearStopRequest() { m_flags.stopRequest.store(0); }
+    // Asks the worker to play no more. The play under way and its pause run
+    // to their end, unless its file stalls: then the play ends there, and
+    // the worker with it.
+    void requestStop();
+    void clearStopRequest();
 
     // A job for the given row, reading its wave file through this engine.
     std::unique_ptr<PlaybackJob> makeJob(int row, int repetitions, int pauseSec) const;

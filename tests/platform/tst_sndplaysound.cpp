@@ -329,6 +329,85 @@ private slots:
         }
     }
 
+    void stopWaitingEndsThePlayWhereTheFileStalls_data()
+    {
+        QTest::addColumn<qint64>("atOnce");  // bytes the pipe delivers at once; -1: a file on disk
+        QTest::addColumn<qint64>("perStep"); // then every 100 ms
+        const qint64 header = 44;
+        const qint64 halfASecond = 8000;
+        QTest::newRow("a file on disk plays on") << qint64(-1) << qint64(0);
+        QTest::newRow("a pipe stalled before a byte") << qint64(0) << qint64(0);
+        QTest::newRow("a pipe stalled within the header") << header / 2 << qint64(0);
+        QTest::newRow("a pipe stalled after half a second") << header + halfASecond << qint64(0);
+        QTest::newRow("a pipe that trickles") << header + halfASecond << qint64(400);
+    }
+
+    // The milder stop: the sound goes on while the file has its bytes at
+    // hand and ends where it has none. Everything that came is heard, and a
+    // file that never came is no reason for the default sound.
+    void stopWaitingEndsThePlayWhereTheFileStalls()
+    {
+        if (m_driver == Driver::None)
+            QSKIP("needs a sound device");
+        QFETCH(qint64, atOnce);
+        QFETCH(qint64, perStep);
+        const bool onDisk = atOnce < 0;
+        const QString source = m_dir.filePath(QStringLiteral("stalling.wav"));
+        const WaveData wave = AudibleWave(8000, 1, onDisk ? 8000 : 8000 * 30);
+        QVERIFY(WaveFile::Write(source, wave));
+        std::unique_ptr<SlowFifo> pipe;
+        if (!onDisk) {
+            QFile bytes(source);
+            QVERIFY(bytes.open(QIODevice::ReadOnly));
+            pipe = std::make_unique<SlowFifo>(bytes.readAll(), atOnce, perStep, std::chrono::milliseconds(100));
+            QVERIFY(pipe->isValid());
+        }
+        const qint64 header = 44;
+        const bool soundsFirst = onDisk || atOnce > header;
+
+        std::stop_source stopWaiting;
+        std::atomic<int> result{-1};
+        std::atomic<bool> stalled{false};
+        std::thread player([&] {
+            bool gaveUp = true;
+            result = sndPlaySound(pipe ? pipe->path() : source, SndSync, {}, {}, stopWaiting.get_token(), &gaveUp);
+            stalled = gaveUp;
+        });
+        if (pipe)
+            QTRY_VERIFY(pipe->isOpened());
+        if (soundsFirst && m_capture)
+            QTRY_VERIFY(!m_capture->sounding().empty());
+        QTest::qWait(onDisk ? 100 : 300);
+        const qint64 samplesCome = pipe ? (pipe->bytesWritten() - header) / 2 : 0;
+        QElapsedTimer sinceRequest;
+        sinceRequest.start();
+        stopWaiting.request_stop();
+        player.join();
+        const qint64 elapsed = sinceRequest.elapsed();
+
+        QCOMPARE(result.load(), int(onDisk));
+        QCOMPARE(stalled.load(), !onDisk);
+        if (onDisk) {
+            QVERIFY2(elapsed > 700, qPrintable(QString::number(elapsed)));
+            if (m_capture) {
+                QTRY_COMPARE(m_capture->sounding().size(), wave.samples.size());
+                QVERIFY(m_capture->sounding() == wave.samples);
+            }
+            return;
+        }
+        // What was queued still sounds, and no more than that.
+        QVERIFY2(elapsed < StreamingPlayback::QueueLength.count() + 300, qPrintable(QString::number(elapsed)));
+        if (m_capture) {
+            QTest::qWait(100);
+            const std::vector<float> heard = m_capture->sounding();
+            QVERIFY2(heard.size() >= std::size_t(std::max<qint64>(samplesCome, 0)),
+                     qPrintable(QStringLiteral("%1 of %2").arg(heard.size()).arg(samplesCome)));
+            QVERIFY2(heard.size() <= std::size_t(std::max<qint64>((pipe->bytesWritten() - header) / 2, 0)),
+                     qPrintable(QString::number(heard.size())));
+            QVERIFY(std::equal(heard.begin(), heard.end(), wave.samples.begin()));
+        }
+    }
+
     void aFileThatGoesWhilePlaying_data()
     {
         QTest::addColumn<bool>("deleted"); // otherwise cut to nothing

@@ -146,7 +146,55 @@ private slots:
         QVERIFY2(sinceStop.elapsed() >= 1000 - 50, qPrintable(QString::number(sinceStop.elapsed())));
         QTRY_COMPARE(m_capture->sounding().size(), 2 * once);
         QTest::qWait(300);
-        QCOMPARE(m_capture->sounding().size(), 2 * once);
+        QVERIFY(m_capture->sounding() == times(samplesOf(wave), 2));
+    }
+
+    void stopEndsThePlayWhereItsFileStalls_data()
+    {
+        QTest::addColumn<qint64>("atOnce");  // bytes the pipe delivers at once
+        QTest::addColumn<qint64>("perStep"); // then every 100 ms
+        QTest::newRow("stalled before a byte") << qint64(0) << qint64(0);
+        QTest::newRow("trickling while it plays") << qint64(44 + 22050) << qint64(1000);
+    }
+
+    // The event's file comes from a pipe or share that has stalled, or
+    // delivers far slower than it plays. Stop does not wait for it: the
+    // play ends where the file has nothing more at hand, the worker ends
+    // without its pause, and Start lets the count-down go on.
+    void stopEndsThePlayWhereItsFileStalls()
+    {
+        QFETCH(qint64, atOnce);
+        QFETCH(qint64, perStep);
+        const QString wave = writeWave(QStringLiteral("stalls.wav"), 60.0);
+        QFile bytes(wave);
+        QVERIFY(bytes.open(QIODevice::ReadOnly));
+        SlowFifo pipe(bytes.readAll(), atOnce, perStep, std::chrono::milliseconds(100));
+        QVERIFY(pipe.isValid());
+        Fixture f(pipe.path(), QStringLiteral("3"));
+        f.tick(u"5");
+        QTRY_VERIFY(pipe.isOpened());
+        // Past what came at once: the play now waits for every trickle.
+        if (atOnce > 0)
+            QTRY_VERIFY(m_capture->sounding().size() > std::size_t(atOnce - 44) / 2);
+        QTest::qWait(200);
+        QVERIFY(f.engine.isBusy());
+
+        QElapsedTimer sinceStop;
+        sinceStop.start();
+        f.engine.requestStop();
+        QTRY_VERIFY_WITH_TIMEOUT(!f.engine.isBusy(), 2000);
+        QVERIFY2(sinceStop.elapsed() < 300, qPrintable(QString::number(sinceStop.elapsed())));
+        // Only what the file delivered was heard: no default sound.
+        QTest::qWait(100);
+        const std::vector<float> heard = m_capture->sounding();
+        const std::vector<float> file = samplesOf(wave);
+        QCOMPARE(heard.empty(), atOnce == 0);
+        QVERIFY(heard.size() < file.size());
+        QVERIFY(std::equal(heard.begin(), heard.end(), file.begin()));
+
+        f.tick(u"5"); // Start
+        QCOMPARE(f.table.text(0, EventTable::StartIn), QStringLiteral("00:29:59"));
+        QCOMPARE(f.table.text(1, EventTable::StartIn), QStringLiteral("00:09:59"));
     }
 
     void stopThenStartDuringThePausePlaysOn()
@@ -162,6 +210,33 @@ private slots:
         QVERIFY(!f.engine.isStopRequested());
         QTRY_VERIFY_WITH_TIMEOUT(!f.engine.isBusy(), 10000);
         QTRY_COMPARE(m_capture->sounding().size(), 3 * once);
+    }
+
+    // Start after Stop gives later plays back their patience with a slow
+    // file: the second play waits through its file's stall and is heard whole.
+    void stopThenStartWaitsForASlowFileAgain()
+    {
+        const QString first = writeWave(QStringLiteral("before.wav"), 0.2);
+        const QString slow = writeWave(QStringLiteral("slow.wav"), 0.5, 7);
+        QFile bytes(slow);
+        QVERIFY(bytes.open(QIODevice::ReadOnly));
+        const QByteArray contents = bytes.readAll();
+        // A tenth of a second, then a stall of 300 ms, then the rest.
+        SlowFifo pipe(contents, 44 + 4410, contents.size(), std::chrono::milliseconds(300));
+        QVERIFY(pipe.isValid());
+        Fixture f(first, QStringLiteral("2"));
+        f.tick(u"1");
+        QTRY_COMPARE(m_capture->sounding().size(), samplesOf(first).size());
+        QVERIFY(f.engine.isBusy()); // in the pause after the first play
+        f.engine.requestStop();
+        f.tick(u"1");
+        f.table.setText(0, EventTable::WaveFile, pipe.path());
+        QTRY_VERIFY_WITH_TIMEOUT(!f.engine.isBusy(), 10000);
+        std::vector<float> expected = samplesOf(first);
+        const std::vector<float> then = samplesOf(slow);
+        expected.insert(expected.end(), then.begin(), then.end());
+        QTRY_COMPARE(m_capture->sounding().size(), expected.size());
+        QVERIFY(m_capture->sounding() == expected);
     }
 
     void shutdownCutsThePlayShort_data()
