@@ -232,17 +232,23 @@ pixmap() {
     convert -size "${w}x${h}" "xc:$bg" +antialias -draw "$mvg" "$TMP/pixmap.png"
 }
 
+# The upper half of the 16-pixel clock, bells and crown, shared by the
+# 16-pixel icon and tray pictures.
+CLOCK16_TOP=(
+    ".yy.......yy...."
+    "yYYy.BBB.yYYy..."
+    "yYYYy.B.yYYYy..."
+    ".yyyBBBBByyy...."
+    "..BBWWWWWBB....."
+    ".BWWWWKWWWWB...."
+    ".BWWWWKWWWWB...."
+    "BWWWWWKWWWWWB..."
+)
+
 # 16 x 16 icon: the same clock, bells and bubble, pixel by pixel.
 pixmap 16 16 none \
     "Y=#f2b51d y=#a06e00 B=#1d2f5c W=#fdfcf6 K=#1d2028 R=#d0202a G=#3cb043 g=#145c1e w=#fdfcf6" \
-    ".yy.......yy...." \
-    "yYYy.BBB.yYYy..." \
-    "yYYYy.B.yYYYy..." \
-    ".yyyBBBBByyy...." \
-    "..BBWWWWWBB....." \
-    ".BWWWWKWWWWB...." \
-    ".BWWWWKWWWWB...." \
-    "BWWWWWKWWWWWB..." \
+    "${CLOCK16_TOP[@]}" \
     "BWWWWWKWWWggggg." \
     "BWWKKKRWWgGGwGGg" \
     "BWWWWWWWWgwGGwGg" \
@@ -290,14 +296,7 @@ done
 # mark does not fit in it, so the stopped badge is a plain red light.
 pixmap 16 16 none \
     "Y=#f2b51d y=#a06e00 B=#1d2f5c W=#fdfcf6 K=#1d2028 R=#d0202a G=#3cb043 g=#145c1e w=#fdfcf6" \
-    ".yy.......yy...." \
-    "yYYy.BBB.yYYy..." \
-    "yYYYy.B.yYYYy..." \
-    ".yyyBBBBByyy...." \
-    "..BBWWWWWBB....." \
-    ".BWWWWKWWWWB...." \
-    ".BWWWWKWWWWB...." \
-    "BWWWWWKWWWWWB..." \
+    "${CLOCK16_TOP[@]}" \
     "BWWWWWKWWWWWB..." \
     "BWWKKKRWWWWggg.." \
     "BWWWWWWWWWgGGGg." \
@@ -309,14 +308,7 @@ pixmap 16 16 none \
 convert "$TMP/pixmap.png" "${PNGOPTS[@]}" "PNG32:$OUT/trayrunning16.png"
 pixmap 16 16 none \
     "Y=#f2b51d y=#a06e00 B=#1d2f5c W=#fdfcf6 K=#1d2028 R=#d0202a r=#5c0f16 w=#fdfcf6" \
-    ".yy.......yy...." \
-    "yYYy.BBB.yYYy..." \
-    "yYYYy.B.yYYYy..." \
-    ".yyyBBBBByyy...." \
-    "..BBWWWWWBB....." \
-    ".BWWWWKWWWWB...." \
-    ".BWWWWKWWWWB...." \
-    "BWWWWWKWWWWWB..." \
+    "${CLOCK16_TOP[@]}" \
     "BWWWWWKWWWWWB..." \
     "BWWKKKRWWWWrrr.." \
     "BWWWWWWWWWrRRRr." \
