@@ -4,9 +4,9 @@
 // reminder of a given length; the synthesiser's start-up is done before.
 
 #include "speechfile.h"
+#include "qtbenchmarkmain.h"
 #include "speechsynthesizer.h"
 
-#include <QCoreApplication>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -81,13 +81,4 @@ void BM_SpeakTenWordsToFile(benchmark::State &state)
 BENCHMARK(BM_SynthesizeTenWords)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_SpeakTenWordsToFile)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-int main(int argc, char **argv)
-{
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+PARLOWEN_QT_BENCHMARK_MAIN()

@@ -5,10 +5,10 @@
 #include "countdown.h"
 #include "eventtable.h"
 #include "playbackengine.h"
+#include "qtbenchmarkmain.h"
 #include "scheduletick.h"
 #include "timetext.h"
 
-#include <QCoreApplication>
 #include <QDateTime>
 
 #include <benchmark/benchmark.h>
@@ -77,13 +77,4 @@ void BM_ParseAndFormat(benchmark::State &state)
 BENCHMARK(BM_Tick)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ParseAndFormat)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMicrosecond);
 
-int main(int argc, char **argv)
-{
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+PARLOWEN_QT_BENCHMARK_MAIN()
