@@ -78,6 +78,13 @@ StopAwareFile::~StopAwareFile()
     ::close(m_fd);
 }
 
+bool StopAwareFile::givesUpWaiting()
+{
+    if (m_stopWaiting.stop_requested())
+        m_stalled = true;
+    return m_stalled;
+}
+
 qint64 StopAwareFile::readOnce(char *data, qint64 count)
 {
     if (m_stopped || m_stalled || m_failed)
@@ -99,10 +106,8 @@ qint64 StopAwareFile::readOnce(char *data, qint64 count)
         // returns at once: what the source has at hand is still read, but
         // a source with nothing is not waited for.
         if (waitFor[0].revents == 0) {
-            if (m_stopWaiting.stop_requested()) {
-                m_stalled = true;
+            if (givesUpWaiting())
                 return -1;
-            }
             continue;
         }
         const ssize_t n = ::read(m_fd, data, std::size_t(count));
@@ -112,10 +117,8 @@ qint64 StopAwareFile::readOnce(char *data, qint64 count)
             continue;
         // A pipe whose writer has not written yet reports it is ready too.
         if (errno == EAGAIN) {
-            if (m_stopWaiting.stop_requested()) {
-                m_stalled = true;
+            if (givesUpWaiting())
                 return -1;
-            }
             continue;
         }
         m_failed = true;

@@ -60,6 +60,9 @@ private:
     // has something or a stop comes. 0 at the end, -1 on failure, on a stop,
     // and where it would wait once `stopWaiting` has been requested.
     qint64 readOnce(char *data, qint64 count);
+    // For a source with nothing at hand: true, and the file stalled, once
+    // waiting has been stopped.
+    bool givesUpWaiting();
     // The pipe case: reads more of the source into the head.
     bool fillHeadTo(qint64 end);
 

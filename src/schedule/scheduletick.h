@@ -24,4 +24,4 @@ struct TickResult
 // after each play. While a worker is busy no row counts down, so at most one
 // row fires per tick.
 TickResult ScheduleTick(EventTable &table, PlaybackEngine &engine, const PlayWindow &window,
-                  const QDateTime &now, QStringView pauseText);
+                        const QDateTime &now, QStringView pauseText);

@@ -69,6 +69,23 @@ class TestPlaybackEngine : public QObject
         return wave ? wave->samples : std::vector<float>{};
     }
 
+    static QByteArray bytesOf(const QString &path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    // A pipe that has delivered nothing and stalls, and one that delivers
+    // the header and a second of sound at once, then far slower than it
+    // plays.
+    static void addSlowPipeRows()
+    {
+        QTest::addColumn<qint64>("atOnce");  // bytes the pipe delivers at once
+        QTest::addColumn<qint64>("perStep"); // then every 100 ms
+        QTest::newRow("stalled before a byte") << qint64(0) << qint64(0);
+        QTest::newRow("trickling while it plays") << qint64(44 + 22050) << qint64(1000);
+    }
+
 private slots:
     void initTestCase()
     {
@@ -151,10 +168,7 @@ private slots:
 
     void stopEndsThePlayWhereItsFileStalls_data()
     {
-        QTest::addColumn<qint64>("atOnce");  // bytes the pipe delivers at once
-        QTest::addColumn<qint64>("perStep"); // then every 100 ms
-        QTest::newRow("stalled before a byte") << qint64(0) << qint64(0);
-        QTest::newRow("trickling while it plays") << qint64(44 + 22050) << qint64(1000);
+        addSlowPipeRows();
     }
 
     // The event's file comes from a pipe or share that has stalled, or
@@ -166,9 +180,9 @@ private slots:
         QFETCH(qint64, atOnce);
         QFETCH(qint64, perStep);
         const QString wave = writeWave(QStringLiteral("stalls.wav"), 60.0);
-        QFile bytes(wave);
-        QVERIFY(bytes.open(QIODevice::ReadOnly));
-        SlowFifo pipe(bytes.readAll(), atOnce, perStep, std::chrono::milliseconds(100));
+        const QByteArray contents = bytesOf(wave);
+        QVERIFY(!contents.isEmpty());
+        SlowFifo pipe(contents, atOnce, perStep, std::chrono::milliseconds(100));
         QVERIFY(pipe.isValid());
         Fixture f(pipe.path(), QStringLiteral("3"));
         f.tick(u"5");
@@ -218,9 +232,8 @@ private slots:
     {
         const QString first = writeWave(QStringLiteral("before.wav"), 0.2);
         const QString slow = writeWave(QStringLiteral("slow.wav"), 0.5, 7);
-        QFile bytes(slow);
-        QVERIFY(bytes.open(QIODevice::ReadOnly));
-        const QByteArray contents = bytes.readAll();
+        const QByteArray contents = bytesOf(slow);
+        QVERIFY(!contents.isEmpty());
         // A tenth of a second, then a stall of 300 ms, then the rest.
         SlowFifo pipe(contents, 44 + 4410, contents.size(), std::chrono::milliseconds(300));
         QVERIFY(pipe.isValid());
@@ -266,10 +279,7 @@ private slots:
 
     void shutdownEndsTheWaitForASlowFile_data()
     {
-        QTest::addColumn<qint64>("atOnce"); // bytes the pipe delivers at once
-        QTest::addColumn<qint64>("perStep"); // then every 100 ms
-        QTest::newRow("stalled before a byte") << qint64(0) << qint64(0);
-        QTest::newRow("trickling while it plays") << qint64(44 + 22050) << qint64(1000);
+        addSlowPipeRows();
     }
 
     // The window closes while the worker waits for a file that comes much
@@ -279,9 +289,9 @@ private slots:
         QFETCH(qint64, atOnce);
         QFETCH(qint64, perStep);
         const QString wave = writeWave(QStringLiteral("slow.wav"), 60.0);
-        QFile bytes(wave);
-        QVERIFY(bytes.open(QIODevice::ReadOnly));
-        SlowFifo pipe(bytes.readAll(), atOnce, perStep, std::chrono::milliseconds(100));
+        const QByteArray contents = bytesOf(wave);
+        QVERIFY(!contents.isEmpty());
+        SlowFifo pipe(contents, atOnce, perStep, std::chrono::milliseconds(100));
         QVERIFY(pipe.isValid());
         auto f = std::make_unique<Fixture>(pipe.path(), QStringLiteral("3"));
         f->tick(u"0");
